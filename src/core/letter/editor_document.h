@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace wordlark {
+
+// The document form every HTML editor hands out: fixed head, then the body.
+// Removing the document tags and the line breaks leaves the body's content.
+//
+//   <html>CRLF<head>CRLF<title></title>CRLF<meta http-equiv="Content-Type"
+//   content="text/html; charset=windows-1252" />CRLF</head>CRLF<body>CONTENT</body>CRLF</html>CRLF
+std::string EditorDocumentHtml(std::string_view body_content);
+
+// The body element as the renderer tests it: exactly "<body>&nbsp;</body>"
+// when the content holds no text, "<body>" + content + "</body>" otherwise.
+std::string EditorBodyHtml(std::string_view body_content);
+
+// True when the content, trimmed of blanks and line breaks, is empty or "&nbsp;".
+bool EditorContentIsEmpty(std::string_view body_content);
+
+inline constexpr std::string_view kEmptyEditorBody = "<body>&nbsp;</body>";
+
+// The document of a rich-text section held outside any widget: what the letter
+// configuration stores, the files carry and the renderer reads. It behaves as
+// the desktop editor does towards its callers.
+class EditorDocument {
+ public:
+  EditorDocument() = default;
+  explicit EditorDocument(std::string_view body_content) : body_(body_content) {}
+
+  // Makes `html` the body's content as it stands.
+  void SetHtml(std::string_view html) { body_ = html; }
+  std::string GetHtml() const { return EditorDocumentHtml(body_); }
+  std::string GetBodyHtml() const { return EditorBodyHtml(body_); }
+
+  const std::string& body() const { return body_; }
+  bool IsEmpty() const { return EditorContentIsEmpty(body_); }
+
+  friend bool operator==(const EditorDocument&, const EditorDocument&) = default;
+
+ private:
+  std::string body_;
+};
+
+}  // namespace wordlark

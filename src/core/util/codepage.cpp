@@ -1,0 +1,180 @@
+#include "util/codepage.h"
+
+#include <array>
+#include <cstdint>
+
+namespace wordlark {
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; the rest of the page is Latin-1.
+constexpr std::array<char32_t, 32> kHighTable = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char32_t ByteToCodePoint(unsigned char b) {
+  if (b >= 0x80 && b < 0xA0) {
+    return kHighTable[b - 0x80];
+  }
+  return b;
+}
+
+// The byte for a code point, or -1 when windows-1252 has none.
+int CodePointToByte(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+    return static_cast<int>(cp);
+  }
+  for (std::size_t i = 0; i < kHighTable.size(); ++i) {
+    if (kHighTable[i] == cp) {
+      return static_cast<int>(0x80 + i);
+    }
+  }
+  return -1;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+// Decodes one UTF-8 sequence at `pos`, advancing it; kInvalid (advancing by one
+// byte) for a malformed, overlong or surrogate sequence.
+char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
+  const auto b0 = static_cast<unsigned char>(s[pos]);
+  if (b0 < 0x80) {
+    ++pos;
+    return b0;
+  }
+  int extra = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = b0 & 0x1F;
+    min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = b0 & 0x0F;
+    min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = b0 & 0x07;
+    min = 0x10000;
+  } else {
+    ++pos;
+    return kInvalid;
+  }
+  if (s.size() - pos <= static_cast<std::size_t>(extra)) {
+    ++pos;
+    return kInvalid;
+  }
+  for (int i = 1; i <= extra; ++i) {
+    const auto b = static_cast<unsigned char>(s[pos + i]);
+    if ((b & 0xC0) != 0x80) {
+      ++pos;
+      return kInvalid;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++pos;
+    return kInvalid;
+  }
+  pos += extra + 1;
+  return cp;
+}
+
+}  // namespace
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      AppendUtf8(out, ByteToCodePoint(b));
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+      out += utf8[pos++];
+      continue;
+    }
+    const char32_t cp = NextCodePoint(utf8, pos);
+    const int b = cp == kInvalid ? -1 : CodePointToByte(cp);
+    if (b < 0) {
+      return std::nullopt;
+    }
+    out += static_cast<char>(b);
+  }
+  return out;
+}
+
+std::string Utf8ToCp1252Html(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+      out += utf8[pos++];
+      continue;
+    }
+    char32_t cp = NextCodePoint(utf8, pos);
+    if (cp == kInvalid) {
+      cp = 0xFFFD;
+    }
+    const int b = CodePointToByte(cp);
+    if (b >= 0) {
+      out += static_cast<char>(b);
+    } else {
+      out += "&#";
+      out += std::to_string(static_cast<std::uint32_t>(cp));
+      out += ';';
+    }
+  }
+  return out;
+}
+
+std::string DecodeTextFile(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) {
+    return std::string(bytes.substr(kUtf8Bom.size()));
+  }
+  return Cp1252ToUtf8(bytes);
+}
+
+std::string EncodeTextFile(std::string_view utf8) {
+  if (auto narrow = Utf8ToCp1252(utf8)) {
+    return std::move(*narrow);
+  }
+  std::string out(kUtf8Bom);
+  out += utf8;
+  return out;
+}
+
+}  // namespace wordlark

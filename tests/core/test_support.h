@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace wordlark::test {
+
+// A fresh folder under the system's temporary folder, removed with its content
+// when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Whole-file helpers for fixtures (bytes as they stand, no conversion).
+std::string ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// Runs a command line through /bin/sh; returns its exit status, with its
+// standard output and standard error in the given strings when not null.
+int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr);
+
+// Quotes a text for /bin/sh.
+std::string ShellQuote(std::string_view text);
+
+}  // namespace wordlark::test
