@@ -1,0 +1,105 @@
+// wordlark-brand: prepares the files a reseller ships beside the program.
+//
+//   wordlark-brand encipher PLAIN DAT
+//   wordlark-brand decipher DAT PLAIN
+//
+// Exit status 0 on success; 1 with a one-line message on standard error
+// otherwise. A failed command leaves its target as it was.
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "util/cipher/aes_lib.h"
+#include "util/error.h"
+
+namespace {
+
+using wordlark::CipherResult;
+
+constexpr std::string_view kProgram = "wordlark-brand";
+
+struct Command {
+  std::string_view name;
+  std::string_view arguments;  // as shown in the help, one word per argument
+  std::size_t argument_count;
+  std::string_view help;
+  int (*run)(std::span<char* const> arguments);
+};
+
+int Encipher(std::span<char* const> arguments) {
+  wordlark::EncipherFile(arguments[0], arguments[1]);
+  return 0;
+}
+
+int Decipher(std::span<char* const> arguments) {
+  const std::filesystem::path dat = arguments[0];
+  const CipherResult result = wordlark::DecipherFile(dat, arguments[1]);
+  if (result != CipherResult::Ok) {
+    std::cerr << kProgram << ": " << wordlark::CipherResultMessage(result, dat) << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+constexpr Command kCommands[] = {
+    {"encipher", "PLAIN DAT", 2,
+     "Enciphers the plain settings text PLAIN into the settings file DAT\n"
+     "      (for example dbsettings.dat), under the program's settings pass phrase.",
+     Encipher},
+    {"decipher", "DAT PLAIN", 2,
+     "Deciphers the settings file DAT into the plain text file PLAIN. PLAIN is\n"
+     "      written only when the pass phrase and the authentication code match.",
+     Decipher},
+};
+
+void PrintHelp() {
+  std::cout << "Usage: " << kProgram << " COMMAND ARGUMENTS...\n"
+            << "Prepares the files a reseller ships beside the program.\n\nCommands:\n";
+  for (const Command& command : kCommands) {
+    std::cout << "  " << command.name << " " << command.arguments << "\n      " << command.help
+              << "\n";
+  }
+  std::cout << "\nOptions:\n  -h, --help\n      Shows this help.\n\n"
+            << "Exit status is 0 on success and 1 on any error; the error is reported on\n"
+            << "standard error and the target file is left as it was.\n";
+}
+
+int UsageError(const std::string& text) {
+  std::cerr << kProgram << ": " << text << " Try \"" << kProgram << " --help\".\n";
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::span<char* const> args(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
+  if (args.empty()) {
+    return UsageError("No command given.");
+  }
+  const std::string_view name = args[0];
+  if (name == "-h" || name == "--help") {
+    PrintHelp();
+    return 0;
+  }
+  for (const Command& command : kCommands) {
+    if (command.name != name) {
+      continue;
+    }
+    const auto rest = args.subspan(1);
+    if (rest.size() != command.argument_count) {
+      return UsageError("\"" + std::string(name) + "\" takes " + std::string(command.arguments) +
+                        ".");
+    }
+    try {
+      return command.run(rest);
+    } catch (const std::exception& e) {
+      std::cerr << kProgram << ": " << e.what() << "\n";
+      return 1;
+    }
+  }
+  return UsageError("Unknown command \"" + std::string(name) + "\".");
+}

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "util/cipher/aes_lib.h"
+
+namespace wordlark {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::RunCommand;
+using test::ShellQuote;
+using test::TempDir;
+using test::WriteBytes;
+
+struct ToolRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+ToolRun Brand(const std::vector<std::string>& arguments) {
+  std::string line = ShellQuote(std::string(WORDLARK_BIN_DIR) + "/wordlark-brand");
+  for (const std::string& a : arguments) {
+    line += " " + ShellQuote(a);
+  }
+  ToolRun run;
+  run.status = RunCommand(line, &run.out, &run.err);
+  return run;
+}
+
+// A failure: status 1, nothing on standard output, one line on standard error.
+void ExpectFailure(const ToolRun& run) {
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("wordlark-brand: ", 0), 0u) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const std::string kPlain =
+    "<%%AppName%%>Seller Pro<%%/AppName%%>\r\n<%%Level%%>Gold<%%/Level%%>\r\n"
+    "<%%Copyright%%>\xA9 2024 Caf\xE9 Sales<%%/Copyright%%>\r\n";
+
+TEST(BrandTool, EnciphersAndDeciphers) {
+  TempDir dir;
+  WriteBytes(dir / "plain.txt", kPlain);
+  ToolRun run =
+      Brand({"encipher", (dir / "plain.txt").string(), (dir / "dbsettings.dat").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string dat = ReadBytes(dir / "dbsettings.dat");
+  EXPECT_EQ(dat.size(), kPlain.size() + 20);
+  std::string plain;
+  EXPECT_EQ(DecipherBytes(dat, plain), CipherResult::Ok);
+  EXPECT_EQ(plain, kPlain);
+
+  run = Brand({"decipher", (dir / "dbsettings.dat").string(), (dir / "back.txt").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadBytes(dir / "back.txt"), kPlain);
+}
+
+TEST(BrandTool, FailedDecipherWritesNoPlainText) {
+  const std::string good = EncipherBytes(kPlain);
+  std::string flipped = good;
+  flipped[20] = static_cast<char>(flipped[20] ^ 0x40);
+  struct Case {
+    const char* name;
+    const char* dat;  // nullptr: no settings file at all
+    std::string bytes;
+    const char* message_part;
+  };
+  const Case cases[] = {
+      {"wrong pass phrase", "dbsettings.dat", EncipherBytes(kPlain, "not the settings phrase"),
+       "pass phrase"},
+      {"damaged body", "dbsettings.dat", flipped, "damaged"},
+      {"cut in the body", "dbsettings.dat", good.substr(0, 40), "damaged"},
+      {"shorter than a header", "dbsettings.dat", good.substr(0, 12), "pass phrase"},
+      {"missing file", nullptr, "", "missing.dat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const fs::path dat = dir / (c.dat != nullptr ? c.dat : "missing.dat");
+    if (c.dat != nullptr) {
+      WriteBytes(dat, c.bytes);
+    }
+    WriteBytes(dir / "existing.txt", "earlier text");
+    for (const char* target : {"new.txt", "existing.txt"}) {
+      const ToolRun run = Brand({"decipher", dat.string(), (dir / target).string()});
+      ExpectFailure(run);
+      EXPECT_NE(run.err.find(c.message_part), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "new.txt"));
+    EXPECT_EQ(ReadBytes(dir / "existing.txt"), "earlier text");
+    std::vector<std::string> expected = {"existing.txt"};
+    if (c.dat != nullptr) {
+      expected.push_back(c.dat);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(dir.path()), expected);
+  }
+}
+
+TEST(BrandTool, FailedEncipherWritesNoSettingsFile) {
+  TempDir dir;
+  WriteBytes(dir / "plain.txt", kPlain);
+  WriteBytes(dir / "old.dat", "earlier settings file");
+  fs::create_directory(dir / "locked");
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  // A read-only folder stops only users without the right to override it.
+  const bool locked_works = !std::ofstream(dir / "locked" / "probe");
+  fs::remove(dir / "locked" / "probe");
+
+  struct Case {
+    const char* name;
+    fs::path plain;
+    fs::path dat;
+    const char* named;  // the file the message must name
+  };
+  std::vector<Case> cases = {
+      {"missing plain text", dir / "missing.txt", dir / "new.dat", "missing.txt"},
+      {"missing plain text, existing target", dir / "missing.txt", dir / "old.dat", "missing.txt"},
+      {"target folder missing", dir / "plain.txt", dir / "no-folder" / "new.dat", "new.dat"},
+      {"target under a file", dir / "plain.txt", dir / "plain.txt" / "new.dat", "new.dat"},
+      {"target is a folder", dir / "plain.txt", dir / "locked", "locked"},
+  };
+  if (locked_works) {
+    cases.push_back(
+        {"read-only target folder", dir / "plain.txt", dir / "locked" / "new.dat", "new.dat"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ToolRun run = Brand({"encipher", c.plain.string(), c.dat.string()});
+    ExpectFailure(run);
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadBytes(dir / "old.dat"), "earlier settings file");
+  EXPECT_EQ(FolderEntries(dir.path()),
+            (std::vector<std::string>{"locked", "old.dat", "plain.txt"}));
+  std::error_code ec;
+  EXPECT_TRUE(fs::is_empty(dir / "locked", ec));
+}
+
+TEST(BrandTool, HelpAndUsage) {
+  for (const char* option : {"--help", "-h"}) {
+    SCOPED_TRACE(option);
+    const ToolRun run = Brand({option});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("encipher PLAIN DAT"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("decipher DAT PLAIN"), std::string::npos) << run.out;
+  }
+  const std::vector<std::vector<std::string>> wrong = {
+      {}, {"scramble", "a", "b"}, {"encipher", "only-one"}, {"decipher", "a", "b", "c"}};
+  for (const auto& arguments : wrong) {
+    const ToolRun run = Brand(arguments);
+    ExpectFailure(run);
+    EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace wordlark
