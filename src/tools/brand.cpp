@@ -91,8 +91,9 @@ int main(int argc, char** argv) {
     }
     const auto rest = args.subspan(1);
     if (rest.size() != command.argument_count) {
-      return UsageError("\"" + std::string(name) + "\" takes " + std::string(command.arguments) +
-                        ".");
+      std::string text = "\"";
+      text.append(name).append("\" takes ").append(command.arguments).append(".");
+      return UsageError(text);
     }
     try {
       return command.run(rest);
@@ -101,5 +102,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  return UsageError("Unknown command \"" + std::string(name) + "\".");
+  std::string text = "Unknown command \"";
+  text.append(name).append("\".");
+  return UsageError(text);
 }
