@@ -1,5 +1,9 @@
 #include "letter/editor_document.h"
 
+#include <array>
+
+#include "util/text.h"
+
 namespace wordlark {
 
 std::string EditorDocumentHtml(std::string_view body_content) {
@@ -31,6 +35,29 @@ std::string EditorBodyHtml(std::string_view body_content) {
   html += body_content;
   html += "</body>";
   return html;
+}
+
+std::string CleanEditorHtml(std::string_view html) {
+  static constexpr std::array<std::string_view, 11> kRemoved = {
+      "<html>",
+      "<head>",
+      "<title></title>",
+      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\" />",
+      "</head>",
+      "<body>",
+      "</body>",
+      "</html>",
+      "\n",
+      "  ",
+      "\r",
+  };
+  std::string text(html);
+  for (std::string_view piece : kRemoved) {
+    if (text.find(piece) != std::string::npos) {
+      text = ReplaceAll(text, piece, "");
+    }
+  }
+  return text;
 }
 
 }  // namespace wordlark

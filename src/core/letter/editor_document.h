@@ -21,6 +21,13 @@ bool EditorContentIsEmpty(std::string_view body_content);
 
 inline constexpr std::string_view kEmptyEditorBody = "<body>&nbsp;</body>";
 
+// Reduces an editor's whole document (GetHtml) to the content of its body, on
+// one line: removes, in this order and each in one left-to-right pass, the
+// document tags "<html>", "<head>", "<title></title>", the charset meta tag,
+// "</head>", "<body>", "</body>", "</html>", then every LF, every two blanks in
+// a row and every CR. Letter case must match exactly.
+std::string CleanEditorHtml(std::string_view html);
+
 // The document of a rich-text section held outside any widget: what the letter
 // configuration stores, the files carry and the renderer reads. It behaves as
 // the desktop editor does towards its callers.

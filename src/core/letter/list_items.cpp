@@ -1,0 +1,193 @@
+// Encoding, decoding and list bookkeeping of features and testimonials.
+#include "letter/list_items.h"
+
+#include <utility>
+
+#include "util/text.h"
+
+namespace wordlark {
+namespace {
+
+// Every line break (CR LF, lone CR, lone LF) as CR LF, the way a memo holds it.
+std::string ToCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+      }
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A one-line field: each line break becomes a blank.
+std::string OneLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      out += ' ';
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+      }
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool HoldsSeparator(std::string_view text) {
+  return text.find(kEntrySeparator) != std::string_view::npos;
+}
+
+std::string Field(const std::vector<std::string>& fields, std::size_t index) {
+  return index < fields.size() ? fields[index] : std::string();
+}
+
+}  // namespace
+
+std::optional<std::string> CheckFeatureInput(std::string_view title, std::string_view body) {
+  if (title.empty() || body.empty()) {
+    return kFeatureIncompleteMessage;
+  }
+  if (HoldsSeparator(title) || HoldsSeparator(body)) {
+    return kFeatureSeparatorMessage;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> CheckTestimonialInput(std::string_view name, std::string_view website,
+                                                 std::string_view body) {
+  if (name.empty() || website.empty() || body.empty()) {
+    return kTestimonialIncompleteMessage;
+  }
+  if (HoldsSeparator(name) || HoldsSeparator(website) || HoldsSeparator(body)) {
+    return kTestimonialSeparatorMessage;
+  }
+  return std::nullopt;
+}
+
+std::string MakeFeatureItem(std::string_view title, std::string_view body) {
+  std::string item = "^";
+  item += OneLine(title);
+  item += '^';
+  item += EscapeLineBreaks(ToCrLf(body));
+  item += '^';
+  return item;
+}
+
+std::string MakeTestimonialItem(std::string_view name, std::string_view website,
+                                std::string_view body) {
+  std::string item = "^";
+  item += OneLine(name);
+  item += '^';
+  item += OneLine(website);
+  item += '^';
+  item += EscapeLineBreaks(ToCrLf(body));
+  item += '^';
+  return item;
+}
+
+FeatureFields DecodeFeatureItem(std::string_view item) {
+  const auto fields = SplitAtChar(kEntrySeparator, item);
+  return {Field(fields, 1), Field(fields, 2)};
+}
+
+TestimonialFields DecodeTestimonialItem(std::string_view item) {
+  const auto fields = SplitAtChar(kEntrySeparator, item);
+  return {Field(fields, 1), Field(fields, 2), Field(fields, 3)};
+}
+
+std::string UnescapeLineBreaks(std::string_view body, std::string_view line_break) {
+  return ReplaceAll(body, "$$", line_break);
+}
+
+std::string FeatureDetails(std::string_view item, std::string_view line_break) {
+  const FeatureFields f = DecodeFeatureItem(item);
+  std::string text = f.title;
+  text += line_break;
+  text += UnescapeLineBreaks(f.body, line_break);
+  return text;
+}
+
+std::string TestimonialDetails(std::string_view item, std::string_view line_break) {
+  const TestimonialFields t = DecodeTestimonialItem(item);
+  std::string text = t.name;
+  text += line_break;
+  text += t.website;
+  text += line_break;
+  text += UnescapeLineBreaks(t.body, line_break);
+  return text;
+}
+
+EntryListModel::EntryListModel(std::string name_prefix, std::string delete_warning)
+    : name_prefix_(std::move(name_prefix)), delete_warning_(std::move(delete_warning)) {}
+
+void EntryListModel::Append(std::string item) {
+  names_.push_back(name_prefix_ + std::to_string(names_.size() + 1));
+  entries_.push_back(std::move(item));
+}
+
+void EntryListModel::Assign(std::vector<std::string> items) {
+  entries_ = std::move(items);
+  names_.clear();
+  names_.reserve(entries_.size());
+  for (std::size_t n = 1; n <= entries_.size(); ++n) {
+    names_.push_back(name_prefix_ + std::to_string(n));
+  }
+}
+
+ListEdit EntryListModel::Delete(std::optional<std::size_t> selected) {
+  if (entries_.empty()) {
+    return {};
+  }
+  if (!selected || *selected >= entries_.size()) {
+    return {false, delete_warning_};
+  }
+  const auto at = static_cast<std::ptrdiff_t>(*selected);
+  entries_.erase(entries_.begin() + at);
+  names_.erase(names_.begin() + at);
+  return {true, std::nullopt};
+}
+
+FeatureListModel::FeatureListModel() : EntryListModel("Feature ", kFeatureDeleteMessage) {}
+
+ListEdit FeatureListModel::Create(std::string_view title, std::string_view body) {
+  if (auto warning = CheckFeatureInput(title, body)) {
+    return {false, std::move(warning)};
+  }
+  Append(MakeFeatureItem(title, body));
+  return {true, std::nullopt};
+}
+
+std::string FeatureListModel::Details(std::size_t index, std::string_view line_break) const {
+  return index < size() ? FeatureDetails(entries()[index], line_break) : std::string();
+}
+
+TestimonialListModel::TestimonialListModel()
+    : EntryListModel("Testimonial ", kTestimonialDeleteMessage) {}
+
+ListEdit TestimonialListModel::Create(std::string_view name, std::string_view website,
+                                      std::string_view body) {
+  if (auto warning = CheckTestimonialInput(name, website, body)) {
+    return {false, std::move(warning)};
+  }
+  Append(MakeTestimonialItem(name, website, body));
+  return {true, std::nullopt};
+}
+
+std::string TestimonialListModel::Details(std::size_t index, std::string_view line_break) const {
+  return index < size() ? TestimonialDetails(entries()[index], line_break) : std::string();
+}
+
+}  // namespace wordlark

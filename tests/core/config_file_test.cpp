@@ -1,0 +1,287 @@
+// Configuration files: the saved text, round trips of every value kind, the
+// load errors (which change nothing) and the reader's order rules.
+#include "letter/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "util/error.h"
+#include "util/text.h"
+
+namespace wordlark {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+const std::filesystem::path kData = WORDLARK_TEST_DATA;
+
+// A letter in which every value differs from its default.
+LetterConfiguration FullLetter() {
+  LetterConfiguration l;
+  l.edtPageTitle = "Title";
+  l.edtFullName = "Ann Lee";
+  l.edtCurrentDate = "May 1";
+  l.edtHeaderPicture = "header.png";
+  l.edtCoverPicture = "/pics/cover.jpg";
+  l.edtFooterPicture = "http://example.com/footer.gif";
+  l.cbxMainBgColor = HexToColor("#102030");
+  l.prfEditor1.SetHtml("<b>Headline</b>");
+  l.edtAttention = "Sub headline";
+  l.prfEditor2.SetHtml("<div>Intro</div><div>more</div>");
+  l.prfEditor3.SetHtml("<p>Product</p>");
+  l.FeatureList = {"^Fast^Very$$quick^", "^Small^Fits$$anywhere^"};
+  l.cbxFBgColor = HexToColor("#A1B2C3");
+  l.cbxFColor = HexToColor("#0000FF");
+  l.cbxFName = "Verdana";
+  l.cbxFSize = 15;
+  l.chkFBold = true;
+  l.chkFUnderline = true;
+  l.chkFItalic = true;
+  l.TestimonialList = {"^Bob^http://bob.example^Great$$product^"};
+  l.cbxTBgColor = HexToColor("#EEEEEE");
+  l.cbxTColor = HexToColor("#333333");
+  l.cbxTName = "Georgia";
+  l.cbxTSize = -4;
+  l.chkTBold = true;
+  l.chkTUnderline = true;
+  l.chkTItalic = true;
+  l.prfEditor10.SetHtml("Thanks");
+  l.prfEditor11.SetHtml("Act now");
+  l.edtDirectLink = "http://shop.example/buy";
+  l.edtClickBankName = "annlee";
+  l.edtProductName = "widget";
+  l.edtDescription = "A widget";
+  l.memPaypalCode = "<form>\r\n<input type=hidden>\r\n</form>";
+  l.edtPaypalEmail = "ann@example.com";
+  l.cbxOBgColor = HexToColor("#010203");
+  l.cbxOColor = HexToColor("#040506");
+  l.cbxOName = "Courier New";
+  l.cbxOSize = 2147483647;
+  l.chkOBold = true;
+  l.chkOUnderline = true;
+  l.chkOItalic = true;
+  return l;
+}
+
+TEST(SaveConfiguration, WritesTheFortyTwoEntriesInOrder) {
+  TempDir dir;
+  SaveConfiguration(dir / "letter.set", LetterConfiguration{});
+  EXPECT_EQ(ReadBytes(dir / "letter.set"), ReadBytes(kData / "letter/default.set"));
+}
+
+TEST(SaveConfiguration, RoundTripsEveryValueKind) {
+  TempDir dir;
+  const LetterConfiguration saved = FullLetter();
+  SaveConfiguration(dir / "letter.set", saved);
+  const std::string bytes = ReadBytes(dir / "letter.set");
+  EXPECT_NE(bytes.find("<%%FBold%%>-1<%%/FBold%%>\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find("<%%PaypalCode%%><form>\r\n<input type=hidden>\r\n</form><%%/PaypalCode%%>"),
+            std::string::npos);
+  EXPECT_NE(bytes.find("<%%Features%%>^Fast^Very$$quick^\r\n^Small^Fits$$anywhere^\r\n"
+                       "<%%/Features%%>"),
+            std::string::npos);
+
+  LetterConfiguration loaded;
+  ASSERT_TRUE(LoadConfiguration(dir / "letter.set", loaded));
+  EXPECT_EQ(loaded, saved);
+}
+
+TEST(SaveConfiguration, EditorsAreSavedOnOneLine) {
+  TempDir dir;
+  LetterConfiguration l;
+  l.prfEditor1.SetHtml("<div>one</div>\r\n<div>two  three    four</div>\n");
+  SaveConfiguration(dir / "letter.set", l);
+  EXPECT_NE(ReadBytes(dir / "letter.set")
+                .find("<%%prfEditor1%%><div>one</div><div>twothreefour</div><%%/prfEditor1%%>"),
+            std::string::npos);
+  LetterConfiguration loaded;
+  LoadConfiguration(dir / "letter.set", loaded);
+  EXPECT_EQ(loaded.prfEditor1.body(), "<div>one</div><div>twothreefour</div>");
+}
+
+TEST(SaveConfiguration, KeepsWindows1252UnlessATextNeedsMore) {
+  TempDir dir;
+  LetterConfiguration l;
+  l.edtPageTitle = "Caf\u00e9 \u20ac";  // both have a windows-1252 byte
+  SaveConfiguration(dir / "a.set", l);
+  const std::string narrow = ReadBytes(dir / "a.set");
+  EXPECT_TRUE(narrow.starts_with("<%%PageTitle%%>Caf\xe9 \x80<%%/PageTitle%%>\r\n"));
+
+  l.edtAttention = "\u2192 \u65e5\u672c";  // these have none
+  SaveConfiguration(dir / "b.set", l);
+  const std::string wide = ReadBytes(dir / "b.set");
+  EXPECT_TRUE(wide.starts_with("\xEF\xBB\xBF<%%PageTitle%%>Caf\u00e9 \u20ac"));
+  LetterConfiguration loaded;
+  LoadConfiguration(dir / "b.set", loaded);
+  EXPECT_EQ(loaded, l);
+}
+
+TEST(SaveConfiguration, EmptyListsAreEmptyEntries) {
+  TempDir dir;
+  LetterConfiguration l = FullLetter();
+  l.FeatureList.clear();
+  l.TestimonialList = {"^Only^w^b^", ""};  // an empty entry is kept as an empty line
+  SaveConfiguration(dir / "letter.set", l);
+  EXPECT_NE(ReadBytes(dir / "letter.set").find("<%%Features%%><%%/Features%%>\r\n"),
+            std::string::npos);
+  LetterConfiguration loaded = FullLetter();
+  LoadConfiguration(dir / "letter.set", loaded);
+  EXPECT_TRUE(loaded.FeatureList.empty());
+  EXPECT_EQ(loaded.TestimonialList, l.TestimonialList);
+}
+
+TEST(SaveConfiguration, RefusesValuesThatWouldNotComeBack) {
+  TempDir dir;
+  const auto file = dir / "letter.set";
+  WriteBytes(file, "previous");
+  struct Case {
+    const char* what;
+    void (*spoil)(LetterConfiguration&);
+  } cases[] = {
+      {"own closing tag", [](LetterConfiguration& l) { l.edtPageTitle = "a<%%/pagetitle%%>b"; }},
+      {"NUL", [](LetterConfiguration& l) { l.edtAttention = std::string("a\0b", 3); }},
+      {"line break in an entry", [](LetterConfiguration& l) { l.FeatureList = {"^a^b\nc^"}; }},
+  };
+  for (const auto& c : cases) {
+    LetterConfiguration l;
+    c.spoil(l);
+    EXPECT_THROW(SaveConfiguration(file, l), Error) << c.what;
+    EXPECT_EQ(ReadBytes(file), "previous") << c.what;
+  }
+  // Another entry's tags are harmless.
+  LetterConfiguration l;
+  l.edtPageTitle = "<%%/FullName%%><%%FullName%%>";
+  l.edtFullName = "Ann";
+  SaveConfiguration(file, l);
+  LetterConfiguration loaded;
+  LoadConfiguration(file, loaded);
+  EXPECT_EQ(loaded, l);
+}
+
+TEST(SaveConfiguration, ReportsAFileThatCannotBeCreated) {
+  TempDir dir;
+  const auto file = dir / "missing" / "letter.set";
+  try {
+    SaveConfiguration(file, LetterConfiguration{});
+    FAIL() << "no error";
+  } catch (const FileError& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("Cannot create file \"" + file.string() + "\". "))
+        << e.what();
+  }
+}
+
+TEST(LoadConfiguration, ErrorsChangeNothing) {
+  struct Case {
+    const char* what;
+    std::string file;
+    const char* error;
+  } cases[] = {
+      {"empty file", "", "'' is not a valid integer value"},
+      {"bad size", "<%%FSize%%>abc<%%/FSize%%>", "'abc' is not a valid integer value"},
+      {"size with a blank after it", "<%%FSize%%>13 <%%/FSize%%>",
+       "'13 ' is not a valid integer value"},
+      {"bad colour", "<%%FBgColor%%>#GG0000<%%/FBgColor%%><%%FSize%%>1<%%/FSize%%>",
+       "'$000000GG' is not a valid integer value"},
+      {"bad flag", "<%%FSize%%>13<%%/FSize%%><%%FUnderline%%>yes<%%/FUnderline%%>",
+       "'yes' is not a valid boolean value"},
+      {"missing flag", "<%%FSize%%>13<%%/FSize%%>", "'' is not a valid boolean value"},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    WriteBytes(dir / "letter.set", c.file);
+    LetterConfiguration letter = FullLetter();
+    try {
+      LoadConfiguration(dir / "letter.set", letter);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const ConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), c.error) << c.what;
+    }
+    EXPECT_EQ(letter, FullLetter()) << c.what;
+  }
+}
+
+TEST(LoadConfiguration, AMissingFileChangesNothing) {
+  TempDir dir;
+  LetterConfiguration letter = FullLetter();
+  EXPECT_FALSE(LoadConfiguration(dir / "nothing.set", letter));
+  EXPECT_EQ(letter, FullLetter());
+}
+
+// A file holding, after `before`, only the entries that cannot be left out:
+// the sizes and flags, in file order, with the given values for the features.
+std::string MinimalFile(const std::string& before, const std::string& f_size = "9",
+                        const std::string& f_flags = "False") {
+  std::string text = before;
+  for (const char* list : {"F", "T", "O"}) {
+    const bool features = std::string(list) == "F";
+    text += std::string("<%%") + list + "Size%%>" + (features ? f_size : "9") + "<%%/" + list +
+            "Size%%>\r\n";
+    for (const char* style : {"Underline", "Italic", "Bold"}) {
+      text += std::string("<%%") + list + style + "%%>" + (features ? f_flags : "False") + "<%%/" +
+              list + style + "%%>\r\n";
+    }
+  }
+  return text;
+}
+
+TEST(LoadConfiguration, MissingEntriesReadAsEmpty) {
+  TempDir dir;
+  WriteBytes(dir / "letter.set", MinimalFile(""));
+  LetterConfiguration letter = FullLetter();
+  ASSERT_TRUE(LoadConfiguration(dir / "letter.set", letter));
+  EXPECT_EQ(letter.edtPageTitle, "");
+  EXPECT_EQ(letter.edtFooterPicture, "");
+  EXPECT_EQ(letter.cbxMainBgColor, kColorBlack);
+  EXPECT_EQ(letter.cbxOBgColor, kColorBlack);
+  EXPECT_TRUE(letter.prfEditor2.IsEmpty());
+  EXPECT_TRUE(letter.FeatureList.empty());
+  EXPECT_EQ(letter.cbxFName, "");  // the desktop keeps showing its previous font
+  EXPECT_EQ(letter.cbxTSize, 9);
+  EXPECT_FALSE(letter.chkOBold);
+}
+
+TEST(LoadConfiguration, FollowsTheReadersOrderRules) {
+  TempDir dir;
+  // FullName stands before PageTitle, so it is gone when its turn comes; the
+  // old fourth editor is read and dropped, with the entries it holds.
+  WriteBytes(dir / "letter.set", MinimalFile("<%%FullName%%>Ann<%%/FullName%%>\r\n"
+                                             "<%%pagetitle%%>Hi<%%/PAGETITLE%%>\r\n"
+                                             "<%%prfEditor4%%><%%Features%%>^Fake^x^<%%/Features%%>"
+                                             "<%%/prfEditor4%%>\r\n"
+                                             "<%%Features%%>^Real^y^\r\n<%%/Features%%>\r\n"
+                                             "<%%FName%%>tahoma<%%/FName%%>\r\n"));
+  LetterConfiguration letter;
+  LoadConfiguration(dir / "letter.set", letter);
+  EXPECT_EQ(letter.edtPageTitle, "Hi");
+  EXPECT_EQ(letter.edtFullName, "");
+  EXPECT_EQ(letter.FeatureList, std::vector<std::string>{"^Real^y^"});
+  EXPECT_EQ(letter.cbxFName, "tahoma");
+}
+
+TEST(LoadConfiguration, AcceptsTheFlagAndSizeSpellingsOfOtherWriters) {
+  TempDir dir;
+  struct Case {
+    const char* size;
+    const char* flags;
+    std::int32_t size_value;
+    bool flag_value;
+  } cases[] = {
+      {"$10", "TRUE", 16, true},
+      {"-7", "7", -7, true},
+      {"0", "0", 0, false},
+      {"+3", "false", 3, false},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(dir / "letter.set", MinimalFile("", c.size, c.flags));
+    LetterConfiguration letter;
+    LoadConfiguration(dir / "letter.set", letter);
+    EXPECT_EQ(letter.cbxFSize, c.size_value) << c.size;
+    EXPECT_EQ(letter.chkFItalic, c.flag_value) << c.flags;
+    EXPECT_EQ(letter.chkFBold, c.flag_value) << c.flags;
+  }
+}
+
+}  // namespace
+}  // namespace wordlark

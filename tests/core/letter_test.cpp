@@ -1,0 +1,127 @@
+// The features and testimonials lists: entry encoding, the create checks and
+// the display names of the list model.
+#include <gtest/gtest.h>
+
+#include "letter/letter_configuration.h"
+#include "letter/list_items.h"
+#include "util/text.h"
+
+namespace wordlark {
+namespace {
+
+TEST(LetterConfiguration, StartsWithTheWizardDefaults) {
+  const LetterConfiguration l;
+  EXPECT_EQ(ColorToHex(l.cbxMainBgColor), "#FFFFFF");
+  EXPECT_EQ(ColorToHex(l.cbxFBgColor), "#FFFFD9");
+  EXPECT_EQ(ColorToHex(l.cbxTBgColor), "#FFFFD9");
+  EXPECT_EQ(ColorToHex(l.cbxOBgColor), "#C0DCC0");
+  EXPECT_EQ(ColorToHex(l.cbxFColor), "#000000");
+  EXPECT_EQ(l.cbxTName, "Arial");
+  EXPECT_EQ(l.cbxOSize, 13);
+  EXPECT_TRUE(l.prfEditor1.IsEmpty());
+  EXPECT_EQ(l.prfEditor11.GetBodyHtml(), kEmptyEditorBody);
+}
+
+TEST(FeatureItem, EncodesTheBodyLineBreaksAsDollars) {
+  struct Case {
+    const char* body;
+    const char* item;
+  } cases[] = {
+      {"one\r\ntwo\r\n", "^T^one$$two^"},  // the final line break is dropped
+      {"one\r\ntwo", "^T^one$$two^"},
+      {"one\r\n\r\n", "^T^one$$^"},    // only one final line break is dropped
+      {"one\ntwo\n", "^T^one$$two^"},  // a memo that breaks lines with LF alone
+      {"one\rtwo", "^T^one$$two^"},
+      {"\r\n", "^T^^"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MakeFeatureItem("T", c.body), c.item) << c.body;
+  }
+  EXPECT_EQ(MakeTestimonialItem("Ann", "http://a.example", "Good\r\nstuff\r\n"),
+            "^Ann^http://a.example^Good$$stuff^");
+  // Entries are single lines whatever the one-line boxes were given.
+  EXPECT_EQ(MakeFeatureItem("Two\nlines", "b"), "^Two lines^b^");
+}
+
+TEST(FeatureItem, CreateChecksGiveTheWarnings) {
+  EXPECT_EQ(CheckFeatureInput("", "body"), kFeatureIncompleteMessage);
+  EXPECT_EQ(CheckFeatureInput("title", ""), kFeatureIncompleteMessage);
+  EXPECT_EQ(CheckFeatureInput(" ", "\r\n"), std::nullopt);  // blanks and a line break count
+  EXPECT_EQ(CheckFeatureInput("a^b", "body"), "The character ^ cannot be used in a feature.");
+  EXPECT_EQ(CheckFeatureInput("title", "x^"), kFeatureSeparatorMessage);
+  EXPECT_EQ(CheckFeatureInput("", "x^"), kFeatureIncompleteMessage);
+
+  EXPECT_EQ(CheckTestimonialInput("Ann", "", "Good"), kTestimonialIncompleteMessage);
+  EXPECT_EQ(CheckTestimonialInput("", "w", "Good"),
+            "Please provide a valid testimonial's content.");
+  EXPECT_EQ(CheckTestimonialInput("Ann", "w", ""), kTestimonialIncompleteMessage);
+  EXPECT_EQ(CheckTestimonialInput("Ann", "w^", "Good"),
+            "The character ^ cannot be used in a testimonial.");
+  EXPECT_EQ(CheckTestimonialInput("Ann", "w", "Good"), std::nullopt);
+}
+
+TEST(FeatureItem, DecodesFieldsAndToleratesShortEntries) {
+  const FeatureFields f = DecodeFeatureItem("^Fast^Very$$quick^");
+  EXPECT_EQ(f.title, "Fast");
+  EXPECT_EQ(f.body, "Very$$quick");
+  EXPECT_EQ(DecodeFeatureItem("^Only^").body, "");
+  EXPECT_EQ(DecodeFeatureItem("").title, "");
+  // A "^" in the title (from a file written elsewhere) takes the rest as body.
+  EXPECT_EQ(DecodeFeatureItem("^a^b^real^").body, "b");
+
+  const TestimonialFields t = DecodeTestimonialItem("^Bob^http://b^");
+  EXPECT_EQ(t.name, "Bob");
+  EXPECT_EQ(t.website, "http://b");
+  EXPECT_EQ(t.body, "");
+
+  EXPECT_EQ(FeatureDetails("^T^one$$two^"), "T\r\none\r\ntwo");
+  EXPECT_EQ(TestimonialDetails("^N^W^a$$b^", "\n"), "N\nW\na\nb");
+  // A "$$" typed by the user comes back as a line break.
+  EXPECT_EQ(FeatureDetails(MakeFeatureItem("T", "cost $$5")), "T\r\ncost \r\n5");
+}
+
+TEST(FeatureListModel, NamesEntriesByTheCountBeforeThem) {
+  FeatureListModel list;
+  for (const char* title : {"a", "b", "c"}) {
+    EXPECT_TRUE(list.Create(title, "body").changed);
+  }
+  EXPECT_TRUE(list.Delete(1).changed);
+  EXPECT_TRUE(list.Create("d", "body").changed);
+  EXPECT_EQ(list.display_names(),
+            (std::vector<std::string>{"Feature 1", "Feature 3", "Feature 3"}));
+  EXPECT_EQ(list.entries(), (std::vector<std::string>{"^a^body^", "^c^body^", "^d^body^"}));
+  EXPECT_EQ(list.Details(2), "d\r\nbody");
+
+  list.Assign(list.entries());
+  EXPECT_EQ(list.display_names(),
+            (std::vector<std::string>{"Feature 1", "Feature 2", "Feature 3"}));
+}
+
+TEST(FeatureListModel, RefusedEditsLeaveTheListAlone) {
+  FeatureListModel features;
+  EXPECT_FALSE(features.Delete(std::nullopt).warning);  // empty list: nothing at all
+  ASSERT_TRUE(features.Create("a", "b").changed);
+
+  const ListEdit no_body = features.Create("title", "");
+  EXPECT_FALSE(no_body.changed);
+  EXPECT_EQ(no_body.warning, kFeatureIncompleteMessage);
+  EXPECT_EQ(features.Create("t^", "b").warning, kFeatureSeparatorMessage);
+
+  const ListEdit no_selection = features.Delete(std::nullopt);
+  EXPECT_FALSE(no_selection.changed);
+  EXPECT_EQ(no_selection.warning, "Please select a feature to delete.");
+  EXPECT_EQ(features.Delete(5).warning, kFeatureDeleteMessage);
+  EXPECT_EQ(features.size(), 1u);
+
+  TestimonialListModel testimonials;
+  EXPECT_EQ(testimonials.Create("Ann", "", "Good").warning, kTestimonialIncompleteMessage);
+  ASSERT_TRUE(testimonials.Create("Ann", "http://a", "Good\r\nstuff").changed);
+  EXPECT_EQ(testimonials.display_names(), std::vector<std::string>{"Testimonial 1"});
+  EXPECT_EQ(testimonials.Details(0), "Ann\r\nhttp://a\r\nGood\r\nstuff");
+  EXPECT_EQ(testimonials.Delete(std::nullopt).warning, "Please select a testimonial to delete.");
+  EXPECT_TRUE(testimonials.Delete(0).changed);
+  EXPECT_TRUE(testimonials.empty());
+}
+
+}  // namespace
+}  // namespace wordlark
