@@ -65,7 +65,10 @@ AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)
   if (folder.empty()) {
     folder = ".";
   }
-  std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
+  std::string name = ".";
+  name += target_.filename().string();
+  name += ".XXXXXX";
+  std::string pattern = (folder / name).string();
   fd_ = mkstemp(pattern.data());
   if (fd_ < 0) {
     throw FileError(CannotCreateMessage(target_, ErrnoText(errno)));
