@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QComboBox>
+
+#include "util/text.h"
+
+// A drop-down of colours: "Custom..." holding one freely chosen colour, the 16
+// standard colours, 4 extended ones and the desktop's named interface colours,
+// each with a swatch. Its value is always a plain red-green-blue colour; an
+// interface colour yields its current value from the palette.
+class ColorBox : public QComboBox {
+  Q_OBJECT
+
+ public:
+  explicit ColorBox(QWidget* parent = nullptr);
+
+  wordlark::ColorValue Value() const;
+  // Selects the first listed colour equal to `value`, or holds it as the
+  // custom colour when none is.
+  void SetValue(wordlark::ColorValue value);
+
+  wordlark::ColorValue CustomColor() const { return custom_; }
+
+  static wordlark::ColorValue ToColorValue(const QColor& color);
+  static QColor ToQColor(wordlark::ColorValue value);
+
+ signals:
+  void valueChanged();
+
+ private:
+  void OnActivated(int index);
+  void SetCustom(wordlark::ColorValue value);
+
+  wordlark::ColorValue custom_ = 0;
+};

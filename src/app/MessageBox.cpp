@@ -1,0 +1,51 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+std::optional<MessageBox::Button> g_autoAnswer;
+QList<MessageBox::Shown> g_history;
+
+}  // namespace
+
+MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& text,
+                                    bool withCancel) {
+  if (g_autoAnswer) {
+    g_history.append({kind, text});
+    return *g_autoAnswer;
+  }
+  QMessageBox::Icon icon = QMessageBox::Information;
+  switch (kind) {
+    case Kind::Warning:
+      icon = QMessageBox::Warning;
+      break;
+    case Kind::Error:
+      icon = QMessageBox::Critical;
+      break;
+    case Kind::Information:
+      icon = QMessageBox::Information;
+      break;
+  }
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  if (withCancel) {
+    buttons |= QMessageBox::Cancel;
+  }
+  QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);
+  box.setObjectName(QStringLiteral("msgMain"));
+  box.setDefaultButton(QMessageBox::Ok);
+  return box.exec() == QMessageBox::Ok ? Button::Ok : Button::Cancel;
+}
+
+void MessageBox::SetAutoAnswer(std::optional<Button> answer) {
+  g_autoAnswer = answer;
+}
+
+const QList<MessageBox::Shown>& MessageBox::History() {
+  return g_history;
+}
+
+void MessageBox::ClearHistory() {
+  g_history.clear();
+}

@@ -1,0 +1,1157 @@
+#include "TfrmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <climits>
+
+#include "ColorBox.h"
+#include "Dialogs.h"
+#include "FontLists.h"
+#include "FormatToolbar.h"
+#include "HtmlEditor.h"
+#include "MessageBox.h"
+#include "letter/config_file.h"
+#include "render/output.h"
+#include "util/error.h"
+
+using namespace wordlark;
+
+namespace {
+
+QString Q(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+std::string S(const QString& text) {
+  return text.toStdString();
+}
+
+// Memos hold "\n"; the letter keeps CR LF like every text file of the program.
+std::string MemoText(const QPlainTextEdit* memo) {
+  QString text = memo->toPlainText();
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return S(text);
+}
+
+void SetMemoText(QPlainTextEdit* memo, const std::string& text) {
+  QString t = Q(text);
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  memo->setPlainText(t);
+}
+
+QLabel* Heading(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  QFont font = label->font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.25);
+  label->setFont(font);
+  return label;
+}
+
+QLabel* Note(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setWordWrap(true);
+  return label;
+}
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(std::filesystem::path programFolder, QWidget* parent)
+    : QMainWindow(parent), programFolder_(std::move(programFolder)) {
+  setObjectName(QStringLiteral("frmMain"));
+  if (programFolder_.empty()) {
+    programFolder_ = std::filesystem::path(S(QCoreApplication::applicationDirPath()));
+  }
+  const QString start = QString::fromStdString(programFolder_.string());
+  pictureDialogFolder_ = pageDialogFolder_ = configOpenFolder_ = configSaveFolder_ = start;
+  BuildWindow();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+std::filesystem::path TfrmMain::TemplatesFolder() const {
+  return programFolder_ / "Templates";
+}
+
+void TfrmMain::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    MessageBox::Error(this, QString::fromUtf8(e.what()));
+  }
+}
+
+template <typename Sender, typename Signal>
+void TfrmMain::Bind(Sender* sender, Signal signal, void (TfrmMain::*handler)()) {
+  connect(sender, signal, this,
+          [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+}
+
+// ---------------------------------------------------------------------------
+// The window's controls.
+
+void TfrmMain::BuildWindow() {
+  setWindowTitle(QStringLiteral("Wordlark"));
+  resize(900, 720);
+
+  pgcPrinc = Named(new QStackedWidget(this), "pgcPrinc");
+  setCentralWidget(pgcPrinc);
+
+  // The welcome page.
+  stsWelcome = Named(new QWidget(pgcPrinc), "stsWelcome");
+  {
+    auto* layout = new QVBoxLayout(stsWelcome);
+    prfWelcome = Named(new HtmlEditor(stsWelcome), "prfWelcome");
+    prfWelcome->SetBrowseMode(true);
+    layout->addWidget(prfWelcome, 1);
+    auto* panel = new QHBoxLayout;
+    panel->addStretch(1);
+    btnThanks = Named(new QPushButton(tr("Thanks, just show me the main application"), stsWelcome),
+                      "btnThanks");
+    btnThanks->setDefault(true);
+    panel->addWidget(btnThanks);
+    panel->addStretch(1);
+    layout->addLayout(panel);
+    Bind(btnThanks, &QPushButton::clicked, &TfrmMain::btnThanksClick);
+  }
+  pgcPrinc->addWidget(stsWelcome);
+
+  // The main page.
+  stsMain = Named(new QWidget(pgcPrinc), "stsMain");
+  auto* main = new QVBoxLayout(stsMain);
+  main->setContentsMargins(6, 6, 6, 6);
+  {
+    auto* bar = new QHBoxLayout;
+    btnLoad = Named(new QPushButton(tr("Load Configuration"), stsMain), "btnLoad");
+    btnSave = Named(new QPushButton(tr("Save Configuration"), stsMain), "btnSave");
+    btnMakeMoney = Named(new QPushButton(tr("Make Money"), stsMain), "btnMakeMoney");
+    btnAbout = Named(new QPushButton(tr("About"), stsMain), "btnAbout");
+    const auto tool = [this](const char* name, const QString& hint, const QString& icon,
+                             QStyle::StandardPixmap fallback) {
+      auto* b = Named(new QToolButton(stsMain), name);
+      b->setToolTip(hint);
+      b->setAccessibleName(hint);
+      QIcon i = QIcon::fromTheme(icon);
+      b->setIcon(i.isNull() ? style()->standardIcon(fallback) : i);
+      b->setAutoRaise(true);
+      return b;
+    };
+    btnNews = tool("btnNews", tr("Check News"), QStringLiteral("mail-unread"),
+                   QStyle::SP_MessageBoxInformation);
+    btnUpdate = tool("btnUpdate", tr("Check Updates"), QStringLiteral("system-software-update"),
+                     QStyle::SP_BrowserReload);
+    btnHelp =
+        tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_DialogHelpButton);
+    for (QWidget* w : {static_cast<QWidget*>(btnLoad), static_cast<QWidget*>(btnSave),
+                       static_cast<QWidget*>(btnMakeMoney), static_cast<QWidget*>(btnAbout)}) {
+      bar->addWidget(w);
+    }
+    bar->addStretch(1);
+    bar->addWidget(btnNews);
+    bar->addWidget(btnUpdate);
+    bar->addWidget(btnHelp);
+    main->addLayout(bar);
+    Bind(btnLoad, &QPushButton::clicked, &TfrmMain::btnLoadClick);
+    Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
+  }
+
+  panBanner = Named(new QFrame(stsMain), "panBanner");
+  panBanner->setFixedHeight(65);
+  imgBanner = Named(new QLabel(panBanner), "imgBanner");
+  gifBanner = Named(new QLabel(panBanner), "gifBanner");
+  imgBanner->resize(468, 60);
+  main->addWidget(panBanner);
+
+  pgcMain = Named(new QStackedWidget(stsMain), "pgcMain");
+  const std::pair<const char*, QWidget* (TfrmMain::*)()> steps[] = {
+      {"bsSkinTabSheet1", &TfrmMain::BuildStep1},  {"bsSkinTabSheet2", &TfrmMain::BuildStep2},
+      {"bsSkinTabSheet3", &TfrmMain::BuildStep3},  {"bsSkinTabSheet4", &TfrmMain::BuildStep4},
+      {"bsSkinTabSheet6", &TfrmMain::BuildStep5},  {"bsSkinTabSheet10", &TfrmMain::BuildStep6},
+      {"bsSkinTabSheet11", &TfrmMain::BuildStep7}, {"bsSkinTabSheet12", &TfrmMain::BuildStep8},
+  };
+  for (const auto& [name, build] : steps) {
+    QWidget* page = (this->*build)();
+    page->setObjectName(QString::fromLatin1(name));
+    pgcMain->addWidget(page);
+  }
+  main->addWidget(pgcMain, 1);
+
+  panWizard = Named(new QFrame(stsMain), "panWizard");
+  {
+    auto* nav = new QHBoxLayout(panWizard);
+    nav->setContentsMargins(0, 0, 0, 0);
+    nav->addStretch(1);
+    btnBack = Named(new QPushButton(tr("Back"), panWizard), "btnBack");
+    btnNext = Named(new QPushButton(tr("Next"), panWizard), "btnNext");
+    btnBack->setToolTip(tr("Back (Alt+Left)"));
+    btnNext->setToolTip(tr("Next (Alt+Right)"));
+    nav->addWidget(btnBack);
+    nav->addWidget(btnNext);
+    Bind(btnBack, &QPushButton::clicked, &TfrmMain::btnBackClick);
+    Bind(btnNext, &QPushButton::clicked, &TfrmMain::btnNextClick);
+  }
+  main->addWidget(panWizard);
+
+  panLinks = Named(new QFrame(stsMain), "panLinks");
+  {
+    auto* links = new QHBoxLayout(panLinks);
+    links->setContentsMargins(0, 0, 0, 0);
+    lblLink1URL = Named(new QLabel(tr("Google"), panLinks), "lblLink1URL");
+    lblLink2URL = Named(new QLabel(tr("Google"), panLinks), "lblLink2URL");
+    lblLink1URL->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    links->addWidget(lblLink1URL);
+    links->addStretch(1);
+    links->addWidget(lblLink2URL);
+  }
+  main->addWidget(panLinks);
+  pgcPrinc->addWidget(stsMain);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(100);
+  Bind(Timer1, &QTimer::timeout, &TfrmMain::Timer1Timer);
+
+  const auto shortcut = [this](const QKeySequence& keys, void (TfrmMain::*handler)()) {
+    auto* s = new QShortcut(keys, this);
+    s->setContext(Qt::WindowShortcut);
+    Bind(s, &QShortcut::activated, handler);
+  };
+  shortcut(QKeySequence::Save, &TfrmMain::btnSaveClick);
+  shortcut(QKeySequence::Open, &TfrmMain::btnLoadClick);
+  shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &TfrmMain::btnBackClick);
+  shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &TfrmMain::btnNextClick);
+}
+
+QWidget* TfrmMain::BuildStep1() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 1: General settings"), page));
+  auto* form = new QGridLayout;
+  int row = 0;
+  const auto text = [&](const QString& label, const char* name) {
+    auto* edit = Named(new QLineEdit(page), name);
+    form->addWidget(new QLabel(label, page), row, 0);
+    form->addWidget(edit, row, 1, 1, 2);
+    ++row;
+    return edit;
+  };
+  const auto picture = [&](const QString& label, const char* name, const char* button,
+                           QPushButton*& browse) {
+    auto* edit = Named(new QLineEdit(page), name);
+    browse = Named(new QPushButton(tr("Browse..."), page), button);
+    form->addWidget(new QLabel(label, page), row, 0);
+    form->addWidget(edit, row, 1);
+    form->addWidget(browse, row, 2);
+    ++row;
+    return edit;
+  };
+  edtPageTitle = text(tr("Page Title:"), "edtPageTitle");
+  edtFullName = text(tr("Your Full Name:"), "edtFullName");
+  edtCurrentDate = text(tr("Current Date:"), "edtCurrentDate");
+  form->addWidget(Note(tr("You can type a image url or browse for an image stored in your PC. In "
+                          "the last case, the image will be copied to the same folder of your "
+                          "output html file."),
+                       page),
+                  row++, 1, 1, 2);
+  edtHeaderPicture =
+      picture(tr("Header Picture:"), "edtHeaderPicture", "bsSkinButton1", bsSkinButton1);
+  edtCoverPicture =
+      picture(tr("Cover Picture:"), "edtCoverPicture", "bsSkinButton2", bsSkinButton2);
+  edtFooterPicture =
+      picture(tr("Footer Picture:"), "edtFooterPicture", "bsSkinButton4", bsSkinButton4);
+  cbxMainBgColor = Named(new ColorBox(page), "cbxMainBgColor");
+  cbxMainBgColor->SetValue(kColorWhite);
+  form->addWidget(new QLabel(tr("Background Color:"), page), row, 0);
+  form->addWidget(cbxMainBgColor, row++, 1, Qt::AlignLeft);
+  form->setColumnStretch(1, 1);
+  layout->addLayout(form);
+  layout->addStretch(1);
+  Bind(bsSkinButton1, &QPushButton::clicked, &TfrmMain::bsSkinButton1Click);
+  Bind(bsSkinButton2, &QPushButton::clicked, &TfrmMain::bsSkinButton2Click);
+  Bind(bsSkinButton4, &QPushButton::clicked, &TfrmMain::bsSkinButton4Click);
+  return page;
+}
+
+HtmlEditor* TfrmMain::AddEditor(QWidget* page, QVBoxLayout* layout, int tag, const QString& name,
+                                const QString& label, bool stretch) {
+  layout->addWidget(Note(label, page));
+  auto* toolbar = new FormatToolbar(tag, page);
+  layout->addWidget(toolbar);
+  toolbars.push_back(toolbar);
+  auto* editor = new HtmlEditor(page);
+  editor->setObjectName(name);
+  editor->SetUseDivOnCarriageReturn(true);
+  editor->setMinimumHeight(110);
+  layout->addWidget(editor, stretch ? 1 : 0);
+  return editor;
+}
+
+QWidget* TfrmMain::BuildStep2() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 2: Page Contents"), page));
+  prfEditor1 =
+      AddEditor(page, layout, 1, QStringLiteral("prfEditor1"),
+                tr("Enter the Main Headline. This should capture your reader's attention"), false);
+  prfEditor1->setFixedHeight(120);
+  layout->addWidget(
+      Note(tr("Enter the Sub Headline. This is to reinforce the main headline."), page));
+  edtAttention = Named(new QLineEdit(page), "edtAttention");
+  layout->addWidget(edtAttention);
+  prfEditor2 = AddEditor(page, layout, 2, QStringLiteral("prfEditor2"),
+                         tr("Enter the Introduction Paragraph. "), true);
+  return page;
+}
+
+QWidget* TfrmMain::BuildStep3() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 3: Aditional Page Contents"), page));
+  prfEditor3 = AddEditor(page, layout, 3, QStringLiteral("prfEditor3"),
+                         tr("Enter the Product Introduction."), true);
+  return page;
+}
+
+namespace {
+
+// The formatting controls of a list: colours, font, size and style.
+struct ListFormat {
+  ColorBox* bg;
+  ColorBox* fore;
+  QComboBox* font;
+  QSpinBox* size;
+  QCheckBox* bold;
+  QCheckBox* underline;
+  QCheckBox* italic;
+};
+
+ListFormat BuildListFormat(QWidget* page, QGridLayout* grid, int row, const char* prefix,
+                           const QStringList& families) {
+  const auto name = [prefix](const char* kind, const char* what) {
+    return QString::fromLatin1(kind) + QString::fromLatin1(prefix) + QString::fromLatin1(what);
+  };
+  ListFormat f{};
+  f.bg = new ColorBox(page);
+  f.bg->setObjectName(name("cbx", "BgColor"));
+  f.fore = new ColorBox(page);
+  f.fore->setObjectName(name("cbx", "Color"));
+  f.font = new QComboBox(page);
+  f.font->setObjectName(name("cbx", "Name"));
+  f.font->addItems(families);
+  f.font->setMaxVisibleItems(20);
+  f.size = new QSpinBox(page);
+  f.size->setObjectName(name("cbx", "Size"));
+  f.size->setRange(INT_MIN, INT_MAX);
+  f.size->setValue(kDefaultFontSize);
+  f.size->setMaximumWidth(90);
+  f.bold = new QCheckBox(QObject::tr("Bold"), page);
+  f.bold->setObjectName(name("chk", "Bold"));
+  f.underline = new QCheckBox(QObject::tr("Underline"), page);
+  f.underline->setObjectName(name("chk", "Underline"));
+  f.italic = new QCheckBox(QObject::tr("Italic"), page);
+  f.italic->setObjectName(name("chk", "Italic"));
+
+  grid->addWidget(new QLabel(QObject::tr("Background Color:"), page), row, 0);
+  grid->addWidget(f.bg, row, 1);
+  grid->addWidget(new QLabel(QObject::tr("Fore Color:"), page), row, 2);
+  grid->addWidget(f.fore, row, 3);
+  grid->addWidget(new QLabel(QObject::tr("Font Name:"), page), row + 1, 0);
+  grid->addWidget(f.font, row + 1, 1);
+  grid->addWidget(new QLabel(QObject::tr("Font Size:"), page), row + 1, 2);
+  grid->addWidget(f.size, row + 1, 3);
+  grid->addWidget(new QLabel(QObject::tr("Font Style:"), page), row + 2, 0);
+  auto* styles = new QHBoxLayout;
+  styles->addWidget(f.bold);
+  styles->addWidget(f.underline);
+  styles->addWidget(f.italic);
+  styles->addStretch(1);
+  grid->addLayout(styles, row + 2, 1, 1, 3);
+  return f;
+}
+
+}  // namespace
+
+QWidget* TfrmMain::BuildStep4() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 4: Features"), page));
+  auto* grid = new QGridLayout;
+  edtFeatureTitle = Named(new QLineEdit(page), "edtFeatureTitle");
+  memFeatureBody = Named(new QPlainTextEdit(page), "memFeatureBody");
+  btnCreateFeat = Named(new QPushButton(tr("Create Feature"), page), "btnCreateFeat");
+  btnDeleteFeat = Named(new QPushButton(tr("Delete Feature"), page), "btnDeleteFeat");
+  lbxFeatures = Named(new QListWidget(page), "lbxFeatures");
+  memFeatureDetails = Named(new QPlainTextEdit(page), "memFeatureDetails");
+  memFeatureDetails->setReadOnly(true);
+  grid->addWidget(new QLabel(tr("Title:"), page), 0, 0);
+  grid->addWidget(edtFeatureTitle, 0, 1);
+  grid->addWidget(new QLabel(tr("Body:"), page), 1, 0, Qt::AlignTop);
+  grid->addWidget(memFeatureBody, 1, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btnCreateFeat);
+  buttons->addWidget(btnDeleteFeat);
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 2, 1);
+  grid->addWidget(new QLabel(tr("Features:"), page), 0, 2);
+  grid->addWidget(lbxFeatures, 1, 2, 2, 1);
+  grid->addWidget(new QLabel(tr("Feature details:"), page), 0, 3);
+  grid->addWidget(memFeatureDetails, 1, 3, 2, 1);
+  grid->setColumnStretch(1, 3);
+  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(3, 2);
+  layout->addLayout(grid, 1);
+
+  auto* format = new QGridLayout;
+  const ListFormat f = BuildListFormat(page, format, 0, "F", LetterFontFamilies());
+  cbxFBgColor = f.bg;
+  cbxFColor = f.fore;
+  cbxFName = f.font;
+  cbxFSize = f.size;
+  chkFBold = f.bold;
+  chkFUnderline = f.underline;
+  chkFItalic = f.italic;
+  cbxFBgColor->SetValue(kColorLightCream);
+  cbxFColor->SetValue(kColorBlack);
+  SetFontBoxText(cbxFName, QString::fromLatin1(kDefaultFontName));
+  format->setColumnStretch(4, 1);
+  layout->addLayout(format);
+
+  Bind(btnCreateFeat, &QPushButton::clicked, &TfrmMain::btnCreateFeatClick);
+  Bind(btnDeleteFeat, &QPushButton::clicked, &TfrmMain::btnDeleteFeatClick);
+  Bind(lbxFeatures, &QListWidget::itemSelectionChanged, &TfrmMain::lbxFeaturesListBoxClick);
+  return page;
+}
+
+QWidget* TfrmMain::BuildStep5() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 5: Testimonials"), page));
+  auto* grid = new QGridLayout;
+  edtTestName = Named(new QLineEdit(page), "edtTestName");
+  edtTestWebsite = Named(new QLineEdit(page), "edtTestWebsite");
+  memTest = Named(new QPlainTextEdit(page), "memTest");
+  btnCreateTest = Named(new QPushButton(tr("Create Testimonial"), page), "btnCreateTest");
+  btnDeleteTest = Named(new QPushButton(tr("Delete Testimonial"), page), "btnDeleteTest");
+  lbxTestimonials = Named(new QListWidget(page), "lbxTestimonials");
+  memTestDetails = Named(new QPlainTextEdit(page), "memTestDetails");
+  memTestDetails->setReadOnly(true);
+  grid->addWidget(new QLabel(tr("Name:"), page), 0, 0);
+  grid->addWidget(edtTestName, 0, 1);
+  grid->addWidget(new QLabel(tr(" Website:"), page), 1, 0);
+  grid->addWidget(edtTestWebsite, 1, 1);
+  grid->addWidget(new QLabel(tr("Content:"), page), 2, 0, Qt::AlignTop);
+  grid->addWidget(memTest, 2, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btnCreateTest);
+  buttons->addWidget(btnDeleteTest);
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 3, 1);
+  grid->addWidget(new QLabel(tr("Testimonials:"), page), 0, 2);
+  grid->addWidget(lbxTestimonials, 1, 2, 3, 1);
+  grid->addWidget(new QLabel(tr("Testimonial details:"), page), 0, 3);
+  grid->addWidget(memTestDetails, 1, 3, 3, 1);
+  grid->setColumnStretch(1, 3);
+  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(3, 2);
+  layout->addLayout(grid, 1);
+
+  auto* format = new QGridLayout;
+  const ListFormat f = BuildListFormat(page, format, 0, "T", LetterFontFamilies());
+  cbxTBgColor = f.bg;
+  cbxTColor = f.fore;
+  cbxTName = f.font;
+  cbxTSize = f.size;
+  chkTBold = f.bold;
+  chkTUnderline = f.underline;
+  chkTItalic = f.italic;
+  cbxTBgColor->SetValue(kColorLightCream);
+  cbxTColor->SetValue(kColorBlack);
+  SetFontBoxText(cbxTName, QString::fromLatin1(kDefaultFontName));
+  format->setColumnStretch(4, 1);
+  layout->addLayout(format);
+
+  Bind(btnCreateTest, &QPushButton::clicked, &TfrmMain::btnCreateTestClick);
+  Bind(btnDeleteTest, &QPushButton::clicked, &TfrmMain::btnDeleteTestClick);
+  Bind(lbxTestimonials, &QListWidget::itemSelectionChanged, &TfrmMain::lbxTestimonialsListBoxClick);
+  return page;
+}
+
+QWidget* TfrmMain::BuildStep6() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 6: Ending Page Contents"), page));
+  prfEditor10 = AddEditor(page, layout, 10, QStringLiteral("prfEditor10"),
+                          tr("Enter the Closing Statement."), true);
+  prfEditor11 = AddEditor(page, layout, 11, QStringLiteral("prfEditor11"),
+                          tr("Your bottom statement. This acts like a P.S."), true);
+  return page;
+}
+
+QWidget* TfrmMain::BuildStep7() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 7: Order Link Options"), page));
+  layout->addWidget(Note(tr("Enter the Direct Link to your Order Product Page."), page));
+  edtDirectLink = Named(new QLineEdit(page), "edtDirectLink");
+  layout->addWidget(edtDirectLink);
+
+  layout->addWidget(Note(tr("If you use Clickbank enter the account data here."), page));
+  auto* cb = new QFormLayout;
+  edtClickBankName = Named(new QLineEdit(page), "edtClickBankName");
+  edtProductName = Named(new QLineEdit(page), "edtProductName");
+  edtDescription = Named(new QLineEdit(page), "edtDescription");
+  cb->addRow(tr("Clickbank Name:"), edtClickBankName);
+  cb->addRow(tr("Product Name:"), edtProductName);
+  cb->addRow(tr("Description:"), edtDescription);
+  layout->addLayout(cb);
+
+  layout->addWidget(Note(tr("If you use Paypal, create the product button in your Paypal account "
+                            "and paste this code here."),
+                         page));
+  memPaypalCode = Named(new QPlainTextEdit(page), "memPaypalCode");
+  layout->addWidget(memPaypalCode, 1);
+  auto* affiliate = new QHBoxLayout;
+  affiliate->addWidget(new QLabel(tr("Enter your Affiliate ID (Paypal Email):"), page));
+  edtPaypalEmail = Named(new QLineEdit(page), "edtPaypalEmail");
+  affiliate->addWidget(edtPaypalEmail, 1);
+  affiliate->addWidget(new QLabel(tr("Optional"), page));
+  layout->addLayout(affiliate);
+
+  // The order link's format: kept in the letter and its files, never shown.
+  auto* hidden = new QWidget(page);
+  hidden->setObjectName(QStringLiteral("panOrderFormat"));
+  auto* hiddenLayout = new QVBoxLayout(hidden);
+  hiddenLayout->addWidget(new QLabel(tr("Enter the format for your Order Link."), hidden));
+  auto* format = new QGridLayout;
+  const ListFormat f = BuildListFormat(hidden, format, 0, "O", LetterFontFamilies());
+  hiddenLayout->addLayout(format);
+  cbxOBgColor = f.bg;
+  cbxOColor = f.fore;
+  cbxOName = f.font;
+  cbxOSize = f.size;
+  chkOBold = f.bold;
+  chkOUnderline = f.underline;
+  chkOItalic = f.italic;
+  cbxOBgColor->SetValue(kColorMoneyGreen);
+  cbxOColor->SetValue(kColorBlack);
+  SetFontBoxText(cbxOName, QString::fromLatin1(kDefaultFontName));
+  hidden->hide();
+  layout->addWidget(hidden);
+  return page;
+}
+
+QWidget* TfrmMain::BuildStep8() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(Heading(tr("Step 8: Finish"), page));
+
+  // The template chooser and its preview stay hidden: pages are made from the
+  // first template of the catalogue.
+  auto* chooser =
+      new QLabel(tr("Select a template and enter a name for the generated output file:"), page);
+  chooser->hide();
+  layout->addWidget(chooser);
+  auto* templateLabel = new QLabel(tr("Template:"), page);
+  templateLabel->hide();
+  layout->addWidget(templateLabel);
+  cbxTemplates = Named(new QComboBox(page), "cbxTemplates");
+  cbxTemplates->hide();
+  layout->addWidget(cbxTemplates);
+  auto* preview = new QGroupBox(tr("Preview"), page);
+  preview->setObjectName(QStringLiteral("grpPreview"));
+  auto* previewLayout = new QVBoxLayout(preview);
+  previewLayout->addWidget(Named(new QLabel(preview), "Image1"));
+  preview->hide();
+  layout->addWidget(preview);
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(tr("Output filename:"), page));
+  edtFilename = Named(new QLineEdit(page), "edtFilename");
+  row->addWidget(edtFilename, 1);
+  bsSkinButton3 = Named(new QPushButton(tr("Browse..."), page), "bsSkinButton3");
+  row->addWidget(bsSkinButton3);
+  layout->addLayout(row);
+  auto* finish = new QHBoxLayout;
+  btnFinish = Named(new QPushButton(tr("Save generated code"), page), "btnFinish");
+  finish->addWidget(btnFinish);
+  finish->addStretch(1);
+  layout->addLayout(finish);
+  layout->addStretch(1);
+  Bind(bsSkinButton3, &QPushButton::clicked, &TfrmMain::bsSkinButton3Click);
+  Bind(btnFinish, &QPushButton::clicked, &TfrmMain::btnFinishClick);
+  return page;
+}
+
+void TfrmMain::ConnectToolbar(FormatToolbar* t) {
+  connect(t->fontName, &QComboBox::currentTextChanged, this,
+          [this, box = t->fontName] { Guarded([this, box] { cbxFontName1Change(box); }); });
+  connect(t->fontSize, &QComboBox::currentTextChanged, this,
+          [this, box = t->fontSize] { Guarded([this, box] { cbxFontSize1Change(box); }); });
+  const std::pair<QToolButton*, void (TfrmMain::*)(QWidget*)> buttons[] = {
+      {t->bold, &TfrmMain::btnBold1Click},           {t->italic, &TfrmMain::btnItalic1Click},
+      {t->underline, &TfrmMain::btnUnderline1Click}, {t->number, &TfrmMain::btnNumber1Click},
+      {t->bullets, &TfrmMain::btnPlecas1Click},      {t->outdent, &TfrmMain::btnOutdent1Click},
+      {t->indent, &TfrmMain::btnIdent1Click},        {t->alignLeft, &TfrmMain::btnLeft1Click},
+      {t->center, &TfrmMain::btnCenter1Click},       {t->alignRight, &TfrmMain::btnRight1Click},
+      {t->justify, &TfrmMain::btnAlign1Click},       {t->fontColor, &TfrmMain::btnFontColor1Click},
+      {t->backColor, &TfrmMain::btnBGColor1Click},
+  };
+  for (const auto& [button, handler] : buttons) {
+    connect(button, &QToolButton::clicked, this, [this, button, handler] {
+      Guarded([this, button, handler] { (this->*handler)(button); });
+    });
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Start-up, show, resize and close.
+
+void TfrmMain::FormCreate() {
+  // Both banner views occupy the same place.
+  gifBanner->setGeometry(imgBanner->geometry());
+
+  pgcMain->setCurrentIndex(0);
+  UpdateWizardButtons();
+
+  // The editors' font lists, "Times New Roman" preselected where there is one.
+  // Every preselection sends the font name to its editor.
+  const QStringList families = LetterFontFamilies();
+  const int times = IndexOfFamily(families, QStringLiteral("Times New Roman"));
+  for (FormatToolbar* t : toolbars) {
+    t->fontName->addItems(families);
+    t->fontName->setCurrentIndex(-1);
+    ConnectToolbar(t);
+  }
+  for (FormatToolbar* t : toolbars) {
+    t->fontName->setCurrentIndex(times);
+  }
+
+  FillTemplateList();
+  Timer1->start();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_) {
+    shown_ = true;
+    Guarded([this] { FormShow(); });
+  }
+}
+
+void TfrmMain::FormShow() {
+  pgcMain->setCurrentIndex(0);
+  UpdateWizardButtons();
+  if (!welcomeText_.isEmpty()) {
+    pgcPrinc->setCurrentWidget(stsWelcome);
+    prfWelcome->SetHtml(welcomeText_);
+  } else if (stsWelcome != nullptr) {
+    pgcPrinc->removeWidget(stsWelcome);
+    stsWelcome->deleteLater();
+    stsWelcome = nullptr;
+    prfWelcome = nullptr;
+    btnThanks = nullptr;
+  }
+  pgcPrinc->setCurrentIndex(0);
+  FormResize();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TfrmMain::FormResize() {
+  // Centre both banner views in the banner panel.
+  for (QLabel* view : {imgBanner, gifBanner}) {
+    view->move(panBanner->width() / 2 - view->width() / 2,
+               panBanner->height() / 2 - view->height() / 2);
+  }
+}
+
+void TfrmMain::btnThanksClick() {
+  pgcPrinc->setCurrentWidget(stsMain);
+  if (!welcomeText_.isEmpty()) {
+    Timer1->start();
+  }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TfrmMain::FormClose() {
+  Timer1->stop();
+}
+
+void TfrmMain::Timer1Timer() {
+  // The start-up checks of the online services run here once they exist; the
+  // timer fires once per start.
+  Timer1->stop();
+}
+
+// ---------------------------------------------------------------------------
+// Wizard navigation.
+
+void TfrmMain::UpdateWizardButtons() {
+  const int page = pgcMain->currentIndex();
+  btnNext->setEnabled(page < pgcMain->count() - 1);
+  btnBack->setEnabled(page > 0);
+}
+
+void TfrmMain::btnNextClick() {
+  if (pgcMain->currentIndex() < pgcMain->count() - 1) {
+    pgcMain->setCurrentIndex(pgcMain->currentIndex() + 1);
+  }
+  UpdateWizardButtons();
+}
+
+void TfrmMain::btnBackClick() {
+  if (pgcMain->currentIndex() > 0) {
+    pgcMain->setCurrentIndex(pgcMain->currentIndex() - 1);
+  }
+  UpdateWizardButtons();
+}
+
+void TfrmMain::BrowsePicture(QLineEdit* target) {
+  const QString path = FileDialog::GetOpenFileName(
+      this, tr("Open picture"), pictureDialogFolder_,
+      QStringLiteral("All (*.bmp;*.gif;*.jpg;*.png)|*.bmp;*.gif;*.jpg;*.png|Bitmaps "
+                     "(*.bmp)|*.bmp|Gif (*.gif)|*.gif|Jpg (*.jpg)|*.jpg|Png (*.png)|*.png"));
+  if (path.isEmpty()) {
+    return;
+  }
+  const QFileInfo info(path);
+  pictureDialogFolder_ = info.absolutePath();
+  target->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
+}
+
+void TfrmMain::bsSkinButton1Click() {
+  BrowsePicture(edtHeaderPicture);
+}
+void TfrmMain::bsSkinButton2Click() {
+  BrowsePicture(edtCoverPicture);
+}
+void TfrmMain::bsSkinButton4Click() {
+  BrowsePicture(edtFooterPicture);
+}
+
+// ---------------------------------------------------------------------------
+// Features and testimonials.
+
+void TfrmMain::ShowListNames(QListWidget* box, const std::vector<std::string>& names) {
+  const QSignalBlocker block(box);
+  box->clear();
+  for (const auto& name : names) {
+    box->addItem(Q(name));
+  }
+  box->clearSelection();
+  box->setCurrentRow(-1);
+}
+
+void TfrmMain::btnCreateFeatClick() {
+  const ListEdit edit = featureList_.Create(S(edtFeatureTitle->text()), MemoText(memFeatureBody));
+  if (edit.warning) {
+    MessageBox::Warning(this, Q(*edit.warning));
+    return;
+  }
+  ShowListNames(lbxFeatures, featureList_.display_names());
+  edtFeatureTitle->clear();
+  memFeatureBody->clear();
+  edtFeatureTitle->setFocus();
+}
+
+void TfrmMain::btnDeleteFeatClick() {
+  const int row = lbxFeatures->currentRow();
+  const bool selected = row >= 0 && lbxFeatures->item(row)->isSelected();
+  const ListEdit edit = featureList_.Delete(
+      selected ? std::optional<std::size_t>(static_cast<std::size_t>(row)) : std::nullopt);
+  if (edit.warning) {
+    MessageBox::Warning(this, Q(*edit.warning));
+    return;
+  }
+  if (edit.changed) {
+    ShowListNames(lbxFeatures, featureList_.display_names());
+    memFeatureDetails->clear();
+  }
+}
+
+void TfrmMain::lbxFeaturesListBoxClick() {
+  const int row = lbxFeatures->currentRow();
+  if (row < 0 || !lbxFeatures->item(row)->isSelected()) {
+    return;
+  }
+  SetMemoText(memFeatureDetails, featureList_.Details(static_cast<std::size_t>(row)));
+}
+
+void TfrmMain::btnCreateTestClick() {
+  const ListEdit edit =
+      testimonialList_.Create(S(edtTestName->text()), S(edtTestWebsite->text()), MemoText(memTest));
+  if (edit.warning) {
+    MessageBox::Warning(this, Q(*edit.warning));
+    return;
+  }
+  ShowListNames(lbxTestimonials, testimonialList_.display_names());
+  edtTestName->clear();
+  edtTestWebsite->clear();
+  memTest->clear();
+  edtTestName->setFocus();
+}
+
+void TfrmMain::btnDeleteTestClick() {
+  const int row = lbxTestimonials->currentRow();
+  const bool selected = row >= 0 && lbxTestimonials->item(row)->isSelected();
+  const ListEdit edit = testimonialList_.Delete(
+      selected ? std::optional<std::size_t>(static_cast<std::size_t>(row)) : std::nullopt);
+  if (edit.warning) {
+    MessageBox::Warning(this, Q(*edit.warning));
+    return;
+  }
+  if (edit.changed) {
+    ShowListNames(lbxTestimonials, testimonialList_.display_names());
+    memTestDetails->clear();
+  }
+}
+
+void TfrmMain::lbxTestimonialsListBoxClick() {
+  const int row = lbxTestimonials->currentRow();
+  if (row < 0 || !lbxTestimonials->item(row)->isSelected()) {
+    return;
+  }
+  SetMemoText(memTestDetails, testimonialList_.Details(static_cast<std::size_t>(row)));
+}
+
+// ---------------------------------------------------------------------------
+// The letter and its configuration files.
+
+QString TfrmMain::FontBoxText(const QComboBox* box) const {
+  return box->currentIndex() >= 0 ? box->currentText() : box->placeholderText();
+}
+
+void TfrmMain::SetFontBoxText(QComboBox* box, const QString& name) {
+  // A name that is not listed leaves the box without a selection, still
+  // showing what it showed before.
+  const QString previous = FontBoxText(box);
+  const int index = box->findText(name, Qt::MatchFixedString);
+  if (index >= 0) {
+    box->setCurrentIndex(index);
+    box->setPlaceholderText(QString());
+  } else {
+    box->setCurrentIndex(-1);
+    box->setPlaceholderText(previous);
+  }
+}
+
+LetterConfiguration TfrmMain::CollectConfiguration() const {
+  LetterConfiguration l;
+  l.edtPageTitle = S(edtPageTitle->text());
+  l.edtFullName = S(edtFullName->text());
+  l.edtCurrentDate = S(edtCurrentDate->text());
+  l.edtHeaderPicture = S(edtHeaderPicture->text());
+  l.edtCoverPicture = S(edtCoverPicture->text());
+  l.edtFooterPicture = S(edtFooterPicture->text());
+  l.cbxMainBgColor = cbxMainBgColor->Value();
+  l.prfEditor1.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor1->GetHtml())));
+  l.edtAttention = S(edtAttention->text());
+  l.prfEditor2.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor2->GetHtml())));
+  l.prfEditor3.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor3->GetHtml())));
+  l.FeatureList = featureList_.entries();
+  l.cbxFBgColor = cbxFBgColor->Value();
+  l.cbxFColor = cbxFColor->Value();
+  l.cbxFName = S(FontBoxText(cbxFName));
+  l.cbxFSize = cbxFSize->value();
+  l.chkFBold = chkFBold->isChecked();
+  l.chkFUnderline = chkFUnderline->isChecked();
+  l.chkFItalic = chkFItalic->isChecked();
+  l.TestimonialList = testimonialList_.entries();
+  l.cbxTBgColor = cbxTBgColor->Value();
+  l.cbxTColor = cbxTColor->Value();
+  l.cbxTName = S(FontBoxText(cbxTName));
+  l.cbxTSize = cbxTSize->value();
+  l.chkTBold = chkTBold->isChecked();
+  l.chkTUnderline = chkTUnderline->isChecked();
+  l.chkTItalic = chkTItalic->isChecked();
+  l.prfEditor10.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor10->GetHtml())));
+  l.prfEditor11.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor11->GetHtml())));
+  l.edtDirectLink = S(edtDirectLink->text());
+  l.edtClickBankName = S(edtClickBankName->text());
+  l.edtProductName = S(edtProductName->text());
+  l.edtDescription = S(edtDescription->text());
+  l.memPaypalCode = MemoText(memPaypalCode);
+  l.edtPaypalEmail = S(edtPaypalEmail->text());
+  l.cbxOBgColor = cbxOBgColor->Value();
+  l.cbxOColor = cbxOColor->Value();
+  l.cbxOName = S(FontBoxText(cbxOName));
+  l.cbxOSize = cbxOSize->value();
+  l.chkOBold = chkOBold->isChecked();
+  l.chkOUnderline = chkOUnderline->isChecked();
+  l.chkOItalic = chkOItalic->isChecked();
+  return l;
+}
+
+void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
+  edtPageTitle->setText(Q(l.edtPageTitle));
+  edtFullName->setText(Q(l.edtFullName));
+  edtCurrentDate->setText(Q(l.edtCurrentDate));
+  edtHeaderPicture->setText(Q(l.edtHeaderPicture));
+  edtCoverPicture->setText(Q(l.edtCoverPicture));
+  edtFooterPicture->setText(Q(l.edtFooterPicture));
+  cbxMainBgColor->SetValue(l.cbxMainBgColor);
+  prfEditor1->SetHtml(Q(l.prfEditor1.body()));
+  edtAttention->setText(Q(l.edtAttention));
+  prfEditor2->SetHtml(Q(l.prfEditor2.body()));
+  prfEditor3->SetHtml(Q(l.prfEditor3.body()));
+  featureList_.Assign(l.FeatureList);
+  ShowListNames(lbxFeatures, featureList_.display_names());
+  cbxFBgColor->SetValue(l.cbxFBgColor);
+  cbxFColor->SetValue(l.cbxFColor);
+  SetFontBoxText(cbxFName, Q(l.cbxFName));
+  cbxFSize->setValue(l.cbxFSize);
+  chkFUnderline->setChecked(l.chkFUnderline);
+  chkFItalic->setChecked(l.chkFItalic);
+  chkFBold->setChecked(l.chkFBold);
+  testimonialList_.Assign(l.TestimonialList);
+  ShowListNames(lbxTestimonials, testimonialList_.display_names());
+  cbxTBgColor->SetValue(l.cbxTBgColor);
+  cbxTColor->SetValue(l.cbxTColor);
+  SetFontBoxText(cbxTName, Q(l.cbxTName));
+  cbxTSize->setValue(l.cbxTSize);
+  chkTUnderline->setChecked(l.chkTUnderline);
+  chkTItalic->setChecked(l.chkTItalic);
+  chkTBold->setChecked(l.chkTBold);
+  prfEditor10->SetHtml(Q(l.prfEditor10.body()));
+  prfEditor11->SetHtml(Q(l.prfEditor11.body()));
+  edtDirectLink->setText(Q(l.edtDirectLink));
+  edtClickBankName->setText(Q(l.edtClickBankName));
+  edtProductName->setText(Q(l.edtProductName));
+  edtDescription->setText(Q(l.edtDescription));
+  SetMemoText(memPaypalCode, l.memPaypalCode);
+  edtPaypalEmail->setText(Q(l.edtPaypalEmail));
+  cbxOBgColor->SetValue(l.cbxOBgColor);
+  cbxOColor->SetValue(l.cbxOColor);
+  SetFontBoxText(cbxOName, Q(l.cbxOName));
+  cbxOSize->setValue(l.cbxOSize);
+  chkOUnderline->setChecked(l.chkOUnderline);
+  chkOItalic->setChecked(l.chkOItalic);
+  chkOBold->setChecked(l.chkOBold);
+}
+
+void TfrmMain::btnSaveClick() {
+  QString path = FileDialog::GetSaveFileName(this, tr("Save file"), configSaveFolder_,
+                                             QStringLiteral("Settings files (*.set)|*.set"));
+  if (path.isEmpty()) {
+    return;
+  }
+  if (QFileInfo(path).suffix().compare(QStringLiteral("set"), Qt::CaseInsensitive) != 0) {
+    path += QStringLiteral(".set");
+  }
+  configSaveFolder_ = QFileInfo(path).absolutePath();
+  SaveConfiguration(path);
+  MessageBox::Information(this, tr("Configuration saved successfully!"));
+}
+
+void TfrmMain::SaveConfiguration(const QString& path) {
+  wordlark::SaveConfiguration(std::filesystem::path(S(path)), CollectConfiguration());
+}
+
+void TfrmMain::btnLoadClick() {
+  const QString path = FileDialog::GetOpenFileName(this, tr("Open file"), configOpenFolder_,
+                                                   QStringLiteral("Settings files (*.set)|*.set"));
+  if (path.isEmpty()) {
+    return;
+  }
+  configOpenFolder_ = QFileInfo(path).absolutePath();
+  LoadConfiguration(path);
+  MessageBox::Information(this, tr("Configuration loaded successfully!"));
+}
+
+void TfrmMain::LoadConfiguration(const QString& path) {
+  // All or nothing: the file is read and checked whole before a control
+  // changes, so a bad value leaves the letter as it was.
+  LetterConfiguration letter = CollectConfiguration();
+  if (wordlark::LoadConfiguration(std::filesystem::path(S(path)), letter)) {
+    ApplyConfiguration(letter);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Step 8: the template catalogue and the finished page.
+
+void TfrmMain::FillTemplateList() {
+  cbxTemplates->clear();
+  templates_.clear();
+  try {
+    templates_ = ScanTemplates(TemplatesFolder());
+  } catch (const std::exception& e) {
+    // Start-up goes on with an empty catalogue; Finish then makes nothing.
+    QTimer::singleShot(
+        0, this, [this, text = QString::fromUtf8(e.what())] { MessageBox::Error(this, text); });
+  }
+  for (const auto& entry : templates_) {
+    cbxTemplates->addItem(Q(entry.name));
+  }
+  if (cbxTemplates->count() > 0) {
+    cbxTemplates->setCurrentIndex(0);
+  }
+}
+
+void TfrmMain::bsSkinButton3Click() {
+  QString path = FileDialog::GetSaveFileName(this, tr("Save file"), pageDialogFolder_,
+                                             QStringLiteral("HTML files|*.html"));
+  if (path.isEmpty()) {
+    return;
+  }
+  if (QFileInfo(path).suffix().compare(QStringLiteral("html"), Qt::CaseInsensitive) != 0) {
+    path += QStringLiteral(".html");
+  }
+  pageDialogFolder_ = QFileInfo(path).absolutePath();
+  edtFilename->setText(path);
+}
+
+void TfrmMain::btnFinishClick() {
+  const int index = cbxTemplates->currentIndex();
+  const std::filesystem::path templateFile =
+      (index >= 0 && index < static_cast<int>(templates_.size())) ? templates_[index].file
+                                                                  : std::filesystem::path();
+  const FinishOutcome outcome =
+      FinishLetter(CollectConfiguration(), templateFile, S(edtFilename->text()), TemplatesFolder());
+  switch (outcome.status) {
+    case FinishStatus::kNoOutputName:
+    case FinishStatus::kNoTemplate:
+      MessageBox::Warning(this, Q(outcome.message));
+      return;
+    case FinishStatus::kWriteFailed:
+      MessageBox::Error(this, Q(outcome.message));
+      break;
+    case FinishStatus::kSaved:
+      MessageBox::Information(this, Q(outcome.message));
+      break;
+  }
+  // A page whose pictures did not make it beside it is not finished work.
+  if (!outcome.failed_pictures.empty()) {
+    QStringList lines;
+    for (const auto& problem : outcome.failed_pictures) {
+      lines << Q(problem.Message());
+    }
+    MessageBox::Warning(this, lines.join(QLatin1Char('\n')));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The formatting toolbars.
+
+HtmlEditor* TfrmMain::EditorForTag(int tag) const {
+  switch (tag) {
+    case 1:
+      return prfEditor1;
+    case 2:
+      return prfEditor2;
+    case 3:
+      return prfEditor3;
+    case 10:
+      return prfEditor10;
+    case 11:
+      return prfEditor11;
+    default:
+      return nullptr;
+  }
+}
+
+void TfrmMain::SendCommand(QWidget* sender, const QString& command, const QVariant& value) {
+  if (HtmlEditor* editor = EditorForTag(sender->property("Tag").toInt())) {
+    editor->ExecCommand(command, value);
+  }
+}
+
+void TfrmMain::cbxFontName1Change(QComboBox* box) {
+  if (box->currentIndex() >= 0) {
+    SendCommand(box, QStringLiteral("FontName"), box->currentText());
+  }
+}
+
+void TfrmMain::cbxFontSize1Change(QComboBox* box) {
+  const QString text = box->currentText();
+  if (!text.isEmpty() && text[0].isDigit()) {
+    SendCommand(box, QStringLiteral("FontSize"), text[0].digitValue());
+  }
+}
+
+void TfrmMain::btnBold1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("Bold"));
+}
+void TfrmMain::btnItalic1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("Italic"));
+}
+void TfrmMain::btnUnderline1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("Underline"));
+}
+void TfrmMain::btnNumber1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("InsertOrderedList"));
+}
+void TfrmMain::btnPlecas1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("InsertUnorderedList"));
+}
+void TfrmMain::btnOutdent1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("Outdent"));
+}
+void TfrmMain::btnIdent1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("Indent"));
+}
+void TfrmMain::btnLeft1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("JustifyLeft"));
+}
+void TfrmMain::btnCenter1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("JustifyCenter"));
+}
+void TfrmMain::btnRight1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("JustifyRight"));
+}
+void TfrmMain::btnAlign1Click(QWidget* s) {
+  SendCommand(s, QStringLiteral("JustifyFull"));
+}
+
+void TfrmMain::PickColorFor(QWidget* sender, const QString& command) {
+  const auto color = ColorPicker::GetColor(this, colorDialogColor_, tr("Set color"));
+  if (!color) {
+    return;
+  }
+  colorDialogColor_ = *color;
+  SendCommand(sender, command, *color);
+}
+
+void TfrmMain::btnFontColor1Click(QWidget* s) {
+  PickColorFor(s, QStringLiteral("ForeColor"));
+}
+void TfrmMain::btnBGColor1Click(QWidget* s) {
+  PickColorFor(s, QStringLiteral("BackColor"));
+}

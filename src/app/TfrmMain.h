@@ -1,0 +1,261 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "letter/letter_configuration.h"
+#include "letter/list_items.h"
+#include "render/catalogue.h"
+
+namespace wordlark {
+class HtmlEditor;
+}
+using wordlark::HtmlEditor;
+
+class ColorBox;
+class FormatToolbar;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+class QGroupBox;
+
+// The main window: owns every control and all state of a run. The handlers
+// keep the names of the window's events and stay thin: the rules live in the
+// core.
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The program folder holds the templates and the reseller's files; by
+  // default the folder of the running executable.
+  explicit TfrmMain(std::filesystem::path programFolder = {}, QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // The letter as the wizard's controls hold it, and the other way round.
+  wordlark::LetterConfiguration CollectConfiguration() const;
+  void ApplyConfiguration(const wordlark::LetterConfiguration& letter);
+
+  HtmlEditor* EditorForTag(int tag) const;
+
+  // Folders the window works from: the program folder, and the templates
+  // folder that relative paths typed by the user resolve against.
+  std::filesystem::path ProgramFolder() const { return programFolder_; }
+  std::filesystem::path TemplatesFolder() const;
+
+  const wordlark::FeatureListModel& FeatureList() const { return featureList_; }
+  const wordlark::TestimonialListModel& TestimonialList() const { return testimonialList_; }
+  const std::vector<wordlark::TemplateEntry>& Templates() const { return templates_; }
+
+  // Wizard navigation.
+  void btnNextClick();
+  void btnBackClick();
+
+  // Pictures of step 1.
+  void bsSkinButton1Click();
+  void bsSkinButton2Click();
+  void bsSkinButton4Click();
+
+  // Lists of steps 4 and 5.
+  void btnCreateFeatClick();
+  void btnDeleteFeatClick();
+  void lbxFeaturesListBoxClick();
+  void btnCreateTestClick();
+  void btnDeleteTestClick();
+  void lbxTestimonialsListBoxClick();
+
+  // Configuration files.
+  void btnSaveClick();
+  void btnLoadClick();
+  void SaveConfiguration(const QString& path);
+  void LoadConfiguration(const QString& path);
+
+  // Step 8.
+  void FillTemplateList();
+  void bsSkinButton3Click();
+  void btnFinishClick();
+
+  // The formatting toolbars.
+  void cbxFontName1Change(QComboBox* box);
+  void cbxFontSize1Change(QComboBox* box);
+  void btnBold1Click(QWidget* sender);
+  void btnItalic1Click(QWidget* sender);
+  void btnUnderline1Click(QWidget* sender);
+  void btnNumber1Click(QWidget* sender);
+  void btnPlecas1Click(QWidget* sender);
+  void btnOutdent1Click(QWidget* sender);
+  void btnIdent1Click(QWidget* sender);
+  void btnLeft1Click(QWidget* sender);
+  void btnCenter1Click(QWidget* sender);
+  void btnRight1Click(QWidget* sender);
+  void btnAlign1Click(QWidget* sender);
+  void btnFontColor1Click(QWidget* sender);
+  void btnBGColor1Click(QWidget* sender);
+
+  // The welcome page.
+  void btnThanksClick();
+  QString WelcomeText() const { return welcomeText_; }
+
+  void Timer1Timer();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void FormResize();
+  void FormClose();
+
+  void BuildWindow();
+  QWidget* BuildStep1();
+  QWidget* BuildStep2();
+  QWidget* BuildStep3();
+  QWidget* BuildStep4();
+  QWidget* BuildStep5();
+  QWidget* BuildStep6();
+  QWidget* BuildStep7();
+  QWidget* BuildStep8();
+  HtmlEditor* AddEditor(QWidget* page, class QVBoxLayout* layout, int tag, const QString& name,
+                        const QString& label, bool stretch);
+  void ConnectToolbar(FormatToolbar* toolbar);
+  void UpdateWizardButtons();
+  void BrowsePicture(QLineEdit* target);
+  void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});
+  void PickColorFor(QWidget* sender, const QString& command);
+  void ShowListNames(QListWidget* box, const std::vector<std::string>& names);
+  QString FontBoxText(const QComboBox* box) const;
+  void SetFontBoxText(QComboBox* box, const QString& name);
+
+  // Runs a handler as the top-level error handling would: an error that
+  // escapes it ends the handler and is shown to the user.
+  void Guarded(const std::function<void()>& handler);
+  template <typename Sender, typename Signal>
+  void Bind(Sender* sender, Signal signal, void (TfrmMain::*handler)());
+
+ public:
+  // Controls, named as the window's layout names them.
+  QStackedWidget* pgcPrinc = nullptr;
+  QWidget* stsWelcome = nullptr;
+  QWidget* stsMain = nullptr;
+  HtmlEditor* prfWelcome = nullptr;
+  QPushButton* btnThanks = nullptr;
+
+  QPushButton* btnLoad = nullptr;
+  QPushButton* btnSave = nullptr;
+  QPushButton* btnMakeMoney = nullptr;
+  QPushButton* btnAbout = nullptr;
+  QToolButton* btnNews = nullptr;
+  QToolButton* btnUpdate = nullptr;
+  QToolButton* btnHelp = nullptr;
+
+  QFrame* panBanner = nullptr;
+  QLabel* imgBanner = nullptr;
+  QLabel* gifBanner = nullptr;
+
+  QStackedWidget* pgcMain = nullptr;
+  QFrame* panWizard = nullptr;
+  QPushButton* btnBack = nullptr;
+  QPushButton* btnNext = nullptr;
+  QFrame* panLinks = nullptr;
+  QLabel* lblLink1URL = nullptr;
+  QLabel* lblLink2URL = nullptr;
+
+  // Step 1.
+  QLineEdit* edtPageTitle = nullptr;
+  QLineEdit* edtFullName = nullptr;
+  QLineEdit* edtCurrentDate = nullptr;
+  QLineEdit* edtHeaderPicture = nullptr;
+  QLineEdit* edtCoverPicture = nullptr;
+  QLineEdit* edtFooterPicture = nullptr;
+  QPushButton* bsSkinButton1 = nullptr;
+  QPushButton* bsSkinButton2 = nullptr;
+  QPushButton* bsSkinButton4 = nullptr;
+  ColorBox* cbxMainBgColor = nullptr;
+  // Steps 2, 3 and 6.
+  HtmlEditor* prfEditor1 = nullptr;
+  QLineEdit* edtAttention = nullptr;
+  HtmlEditor* prfEditor2 = nullptr;
+  HtmlEditor* prfEditor3 = nullptr;
+  HtmlEditor* prfEditor10 = nullptr;
+  HtmlEditor* prfEditor11 = nullptr;
+  std::vector<FormatToolbar*> toolbars;
+  // Step 4.
+  QLineEdit* edtFeatureTitle = nullptr;
+  QPlainTextEdit* memFeatureBody = nullptr;
+  QPushButton* btnCreateFeat = nullptr;
+  QPushButton* btnDeleteFeat = nullptr;
+  QListWidget* lbxFeatures = nullptr;
+  QPlainTextEdit* memFeatureDetails = nullptr;
+  ColorBox* cbxFBgColor = nullptr;
+  ColorBox* cbxFColor = nullptr;
+  QComboBox* cbxFName = nullptr;
+  QSpinBox* cbxFSize = nullptr;
+  QCheckBox* chkFBold = nullptr;
+  QCheckBox* chkFUnderline = nullptr;
+  QCheckBox* chkFItalic = nullptr;
+  // Step 5.
+  QLineEdit* edtTestName = nullptr;
+  QLineEdit* edtTestWebsite = nullptr;
+  QPlainTextEdit* memTest = nullptr;
+  QPushButton* btnCreateTest = nullptr;
+  QPushButton* btnDeleteTest = nullptr;
+  QListWidget* lbxTestimonials = nullptr;
+  QPlainTextEdit* memTestDetails = nullptr;
+  ColorBox* cbxTBgColor = nullptr;
+  ColorBox* cbxTColor = nullptr;
+  QComboBox* cbxTName = nullptr;
+  QSpinBox* cbxTSize = nullptr;
+  QCheckBox* chkTBold = nullptr;
+  QCheckBox* chkTUnderline = nullptr;
+  QCheckBox* chkTItalic = nullptr;
+  // Step 7.
+  QLineEdit* edtDirectLink = nullptr;
+  QLineEdit* edtClickBankName = nullptr;
+  QLineEdit* edtProductName = nullptr;
+  QLineEdit* edtDescription = nullptr;
+  QPlainTextEdit* memPaypalCode = nullptr;
+  QLineEdit* edtPaypalEmail = nullptr;
+  ColorBox* cbxOBgColor = nullptr;
+  ColorBox* cbxOColor = nullptr;
+  QComboBox* cbxOName = nullptr;
+  QSpinBox* cbxOSize = nullptr;
+  QCheckBox* chkOBold = nullptr;
+  QCheckBox* chkOUnderline = nullptr;
+  QCheckBox* chkOItalic = nullptr;
+  // Step 8.
+  QComboBox* cbxTemplates = nullptr;
+  QLineEdit* edtFilename = nullptr;
+  QPushButton* bsSkinButton3 = nullptr;
+  QPushButton* btnFinish = nullptr;
+
+  QTimer* Timer1 = nullptr;
+
+ private:
+  std::filesystem::path programFolder_;
+  wordlark::FeatureListModel featureList_;
+  wordlark::TestimonialListModel testimonialList_;
+  std::vector<wordlark::TemplateEntry> templates_;
+  QString welcomeText_;
+  QColor colorDialogColor_ = Qt::black;  // ColorDialog1 keeps its last colour
+  // Each file dialog opens where the file chosen last in it was.
+  QString pictureDialogFolder_;
+  QString pageDialogFolder_;
+  QString configOpenFolder_;
+  QString configSaveFolder_;
+  bool shown_ = false;
+};

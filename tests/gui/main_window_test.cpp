@@ -1,0 +1,322 @@
+// The main window driven as a user would: the real widgets and editors,
+// offscreen, with dialogs and message boxes answered through their seams.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QToolButton>
+
+#include "ColorBox.h"
+#include "Dialogs.h"
+#include "FormatToolbar.h"
+#include "MessageBox.h"
+#include "TfrmMain.h"
+#include "gui_test_main.h"
+#include "test_support.h"
+
+using wordlark::test::ReadBytes;
+using wordlark::test::TempDir;
+using wordlark::test::WriteBytes;
+
+namespace {
+
+QString Q(const std::filesystem::path& p) {
+  return QString::fromStdString(p.string());
+}
+
+// The editors' documents settle asynchronously; wait until each holds what
+// it was given.
+void WaitForEditors(TfrmMain& w) {
+  for (int tag : {1, 2, 3, 10, 11}) {
+    QTRY_VERIFY_WITH_TIMEOUT(w.EditorForTag(tag)->IsReady(), 60000);
+  }
+}
+
+QStringList ListNames(const QListWidget* box) {
+  QStringList names;
+  for (int i = 0; i < box->count(); ++i) {
+    names << box->item(i)->text();
+  }
+  return names;
+}
+
+QStringList Messages() {
+  QStringList texts;
+  for (const auto& m : MessageBox::History()) {
+    texts << m.text;
+  }
+  return texts;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
+    MessageBox::ClearHistory();
+    FileDialog::Reset();
+    ColorPicker::Reset();
+    folder_ = std::make_unique<TempDir>();
+    std::filesystem::create_directories(folder_->path() / "Templates");
+    WriteBytes(folder_->path() / "Templates" / "plain.tem",
+               "<html><title>%%PAGETITLE%%</title><body bgcolor=%%MAINBGCOLOR%%>\n"
+               "%%HEADERPICTURE%%%%ORDERHEADLINE%%\n%%FEATURES%%\n</body></html>\n");
+    window_ = std::make_unique<TfrmMain>(folder_->path());
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  void cleanup() {
+    window_.reset();
+    folder_.reset();
+  }
+
+  void nextAndBackWalkAllEightSteps() {
+    TfrmMain& w = *window_;
+    QCOMPARE(w.pgcMain->count(), 8);
+    QCOMPARE(w.pgcMain->currentIndex(), 0);
+    QVERIFY(!w.btnBack->isEnabled());
+    QVERIFY(w.btnNext->isEnabled());
+    for (int step = 1; step < 8; ++step) {
+      QTest::mouseClick(w.btnNext, Qt::LeftButton);
+      QCOMPARE(w.pgcMain->currentIndex(), step);
+      QVERIFY(w.btnBack->isEnabled());
+      QCOMPARE(w.btnNext->isEnabled(), step < 7);
+    }
+    QCOMPARE(w.pgcMain->currentWidget()->objectName(), QStringLiteral("bsSkinTabSheet12"));
+    w.btnNextClick();  // nothing past the last step
+    QCOMPARE(w.pgcMain->currentIndex(), 7);
+    for (int step = 6; step >= 0; --step) {
+      QTest::mouseClick(w.btnBack, Qt::LeftButton);
+      QCOMPARE(w.pgcMain->currentIndex(), step);
+      QCOMPARE(w.btnBack->isEnabled(), step > 0);
+      QVERIFY(w.btnNext->isEnabled());
+    }
+  }
+
+  void featuresAreCreatedRefusedShownAndDeleted() {
+    TfrmMain& w = *window_;
+    const auto create = [&](const QString& title, const QString& body) {
+      w.edtFeatureTitle->setText(title);
+      w.memFeatureBody->setPlainText(body);
+      QTest::mouseClick(w.btnCreateFeat, Qt::LeftButton);
+    };
+    create(QStringLiteral("Fast"), QString());
+    QCOMPARE(Messages(), QStringList{QStringLiteral("Please provide a valid feature's content.")});
+    QCOMPARE(w.edtFeatureTitle->text(), QStringLiteral("Fast"));  // kept for completing
+    QCOMPARE(w.lbxFeatures->count(), 0);
+
+    create(QStringLiteral("A^B"), QStringLiteral("body"));
+    QCOMPARE(Messages().last(), QStringLiteral("The character ^ cannot be used in a feature."));
+    QCOMPARE(w.lbxFeatures->count(), 0);
+
+    create(QStringLiteral("One"), QStringLiteral("line 1\nline 2\n"));
+    create(QStringLiteral("Two"), QStringLiteral("b"));
+    create(QStringLiteral("Three"), QStringLiteral("c"));
+    QVERIFY(w.edtFeatureTitle->text().isEmpty());
+    QVERIFY(w.memFeatureBody->toPlainText().isEmpty());
+    QCOMPARE(w.FeatureList().entries().front(), std::string("^One^line 1$$line 2^"));
+
+    w.lbxFeatures->setCurrentRow(0);
+    QCOMPARE(w.memFeatureDetails->toPlainText(), QStringLiteral("One\nline 1\nline 2"));
+
+    MessageBox::ClearHistory();
+    w.lbxFeatures->clearSelection();
+    QTest::mouseClick(w.btnDeleteFeat, Qt::LeftButton);
+    QCOMPARE(Messages(), QStringList{QStringLiteral("Please select a feature to delete.")});
+
+    w.lbxFeatures->setCurrentRow(1);
+    QTest::mouseClick(w.btnDeleteFeat, Qt::LeftButton);
+    QVERIFY(w.memFeatureDetails->toPlainText().isEmpty());
+    create(QStringLiteral("Four"), QStringLiteral("d"));
+    QCOMPARE(ListNames(w.lbxFeatures),
+             (QStringList{QStringLiteral("Feature 1"), QStringLiteral("Feature 3"),
+                          QStringLiteral("Feature 3")}));
+  }
+
+  void testimonialsNeedAllThreeFields() {
+    TfrmMain& w = *window_;
+    w.edtTestName->setText(QStringLiteral("Ann"));
+    w.memTest->setPlainText(QStringLiteral("Great"));
+    QTest::mouseClick(w.btnCreateTest, Qt::LeftButton);
+    QCOMPARE(Messages(),
+             QStringList{QStringLiteral("Please provide a valid testimonial's content.")});
+    w.edtTestWebsite->setText(QStringLiteral("http://ann.example"));
+    QTest::mouseClick(w.btnCreateTest, Qt::LeftButton);
+    QCOMPARE(ListNames(w.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
+    w.lbxTestimonials->setCurrentRow(0);
+    QCOMPARE(w.memTestDetails->toPlainText(), QStringLiteral("Ann\nhttp://ann.example\nGreat"));
+
+    // Deleting from an empty list says nothing.
+    w.lbxTestimonials->setCurrentRow(0);
+    QTest::mouseClick(w.btnDeleteTest, Qt::LeftButton);
+    MessageBox::ClearHistory();
+    QTest::mouseClick(w.btnDeleteTest, Qt::LeftButton);
+    QVERIFY(MessageBox::History().isEmpty());
+  }
+
+  void eachToolbarFormatsItsOwnEditor() {
+    TfrmMain& w = *window_;
+    WaitForEditors(w);
+    w.EditorForTag(10)->SetHtml(QStringLiteral("<div>closing</div>"));
+    w.EditorForTag(11)->SetHtml(QStringLiteral("<div>p.s.</div>"));
+    WaitForEditors(w);
+    auto* center11 = w.findChild<QToolButton*>(QStringLiteral("btnCenter11"));
+    QVERIFY(center11);
+    QCOMPARE(center11->property("Tag").toInt(), 11);
+    center11->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor11->GetHtml().contains(QStringLiteral("center")), 20000);
+    QVERIFY(!w.prfEditor10->GetHtml().contains(QStringLiteral("center")));
+
+    // "7  (36 pt)" sends the size 7.
+    auto* size11 = w.findChild<QComboBox*>(QStringLiteral("cbxFontSize11"));
+    QVERIFY(size11);
+    size11->setCurrentText(QStringLiteral("7  (36 pt)"));
+    w.prfEditor11->ExecCommand(QStringLiteral("InsertUnorderedList"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor11->GetHtml().contains(QStringLiteral("<ul")), 20000);
+  }
+
+  void theColourDialogKeepsItsColourAcrossToolbars() {
+    TfrmMain& w = *window_;
+    auto* color1 = w.findChild<QToolButton*>(QStringLiteral("btnFontColor1"));
+    auto* back10 = w.findChild<QToolButton*>(QStringLiteral("btnBGColor10"));
+    auto* color2 = w.findChild<QToolButton*>(QStringLiteral("btnFontColor2"));
+    QVERIFY(color1 && back10 && color2);
+    ColorPicker::QueueAnswer(QColor(Qt::red));
+    color1->click();
+    ColorPicker::QueueAnswer(std::nullopt);  // cancelled: the colour stays
+    back10->click();
+    ColorPicker::QueueAnswer(std::nullopt);
+    color2->click();
+    QCOMPARE(ColorPicker::OpenedWith(),
+             (QList<QColor>{QColor(Qt::black), QColor(Qt::red), QColor(Qt::red)}));
+  }
+
+  void saveThenLoadRestoresTheWholeLetter() {
+    TfrmMain& w = *window_;
+    WaitForEditors(w);
+    w.edtPageTitle->setText(QStringLiteral("Caf\u00e9 \u65e5\u672c"));
+    w.edtFullName->setText(QStringLiteral("Jo Seller"));
+    w.edtCurrentDate->setText(QStringLiteral("May 1"));
+    w.edtHeaderPicture->setText(QStringLiteral("http://x.example/h.png"));
+    w.edtCoverPicture->setText(QStringLiteral("cover.png"));
+    w.edtFooterPicture->setText(QStringLiteral("/tmp/footer.png"));
+    w.cbxMainBgColor->SetValue(0x00123456);
+    w.prfEditor1->SetHtml(QStringLiteral("<b>Headline</b>"));
+    w.edtAttention->setText(QStringLiteral("Sub"));
+    w.prfEditor2->SetHtml(QStringLiteral("<div>Intro</div>"));
+    w.prfEditor3->SetHtml(QStringLiteral("<div>Product</div>"));
+    w.prfEditor10->SetHtml(QStringLiteral("<div>Closing</div>"));
+    w.prfEditor11->SetHtml(QStringLiteral("<div>P.S.</div>"));
+    w.edtFeatureTitle->setText(QStringLiteral("F"));
+    w.memFeatureBody->setPlainText(QStringLiteral("fb"));
+    w.btnCreateFeatClick();
+    w.edtTestName->setText(QStringLiteral("N"));
+    w.edtTestWebsite->setText(QStringLiteral("W"));
+    w.memTest->setPlainText(QStringLiteral("T1\nT2"));
+    w.btnCreateTestClick();
+    w.cbxFBgColor->SetValue(0x000000FF);
+    w.cbxFColor->SetValue(0x00ABCDEF);
+    w.cbxFName->setCurrentIndex(w.cbxFName->findText(QStringLiteral("Verdana")));
+    w.cbxFSize->setValue(17);
+    w.chkFBold->setChecked(true);
+    w.chkFItalic->setChecked(true);
+    w.cbxTSize->setValue(-2);
+    w.chkTUnderline->setChecked(true);
+    w.cbxTName->setCurrentIndex(w.cbxTName->findText(QStringLiteral("Georgia")));
+    w.edtDirectLink->setText(QStringLiteral("http://order.example"));
+    w.edtClickBankName->setText(QStringLiteral("cb"));
+    w.edtProductName->setText(QStringLiteral("prod"));
+    w.edtDescription->setText(QStringLiteral("desc"));
+    w.memPaypalCode->setPlainText(QStringLiteral("<form>\n<input>\n</form>"));
+    w.edtPaypalEmail->setText(QStringLiteral("pay@x.example"));
+    w.cbxOSize->setValue(21);
+    w.chkOBold->setChecked(true);
+    WaitForEditors(w);
+    const wordlark::LetterConfiguration saved = w.CollectConfiguration();
+
+    const auto file = folder_->path() / "letter";  // ".set" is added
+    FileDialog::QueueAnswer(Q(file));
+    w.btnSaveClick();
+    QCOMPARE(Messages(), QStringList{QStringLiteral("Configuration saved successfully!")});
+    QVERIFY(std::filesystem::exists(folder_->path() / "letter.set"));
+    QCOMPARE(FileDialog::Requests().front().title, QStringLiteral("Save file"));
+    QCOMPARE(FileDialog::Requests().front().filter, QStringLiteral("Settings files (*.set)|*.set"));
+
+    TfrmMain fresh(folder_->path());
+    FileDialog::QueueAnswer(Q(folder_->path() / "letter.set"));
+    fresh.btnLoadClick();
+    QCOMPARE(Messages().last(), QStringLiteral("Configuration loaded successfully!"));
+    WaitForEditors(fresh);
+    const wordlark::LetterConfiguration loaded = fresh.CollectConfiguration();
+    QVERIFY(loaded == saved);
+    QCOMPARE(ListNames(fresh.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
+  }
+
+  void aBadFileChangesNothing() {
+    TfrmMain& w = *window_;
+    w.edtPageTitle->setText(QStringLiteral("keep me"));
+    WriteBytes(folder_->path() / "bad.set",
+               "<%%PageTitle%%>other<%%/PageTitle%%>\r\n<%%FSize%%>abc<%%/FSize%%>\r\n");
+    FileDialog::QueueAnswer(Q(folder_->path() / "bad.set"));
+    QTest::mouseClick(w.btnLoad, Qt::LeftButton);
+    QCOMPARE(w.edtPageTitle->text(), QStringLiteral("keep me"));
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
+    QCOMPARE(MessageBox::History().front().text,
+             QStringLiteral("'abc' is not a valid integer value"));
+  }
+
+  void finishChecksTheNameWritesThePageAndCopiesPictures() {
+    TfrmMain& w = *window_;
+    w.btnFinishClick();
+    QCOMPARE(Messages(), QStringList{QStringLiteral(
+                             "Please select a location where you want to save your output file.")});
+
+    // A picture picked with Browse is copied beside the page.
+    const auto picture = folder_->path() / "pictures" / "head er.png";
+    std::filesystem::create_directories(picture.parent_path());
+    WriteBytes(picture, "PNG");
+    FileDialog::QueueAnswer(Q(picture));
+    w.bsSkinButton1Click();
+    QCOMPARE(w.edtHeaderPicture->text(), Q(picture));
+    QCOMPARE(FileDialog::Requests().last().title, QStringLiteral("Open picture"));
+
+    w.edtPageTitle->setText(QStringLiteral("Title \u20ac \u65e5"));
+    const auto out = folder_->path() / "site" / "page";
+    std::filesystem::create_directories(out.parent_path());
+    FileDialog::QueueAnswer(Q(out));
+    w.bsSkinButton3Click();
+    QCOMPARE(w.edtFilename->text(), Q(out) + QStringLiteral(".html"));
+    MessageBox::ClearHistory();
+    w.btnFinishClick();
+    QCOMPARE(Messages(), QStringList{QStringLiteral("You have successfully saved your file as:") +
+                                     w.edtFilename->text()});
+    const std::string page = ReadBytes(folder_->path() / "site" / "page.html");
+    QVERIFY(page.find("<title>Title \x80 &#26085;</title>") != std::string::npos);
+    // The blank is escaped so that the unquoted attribute still names the file.
+    QVERIFY2(page.find("<img border=0 src=head%20er.png><br><br>") != std::string::npos,
+             page.c_str());
+    QCOMPARE(ReadBytes(folder_->path() / "site" / "head er.png"), std::string("PNG"));
+
+    MessageBox::ClearHistory();
+    w.edtFilename->setText(Q(folder_->path() / "missing" / "page.html"));
+    w.btnFinishClick();
+    QCOMPARE(Messages().first(), QStringLiteral("Please check the output filename!"));
+    QVERIFY(!std::filesystem::exists(folder_->path() / "missing"));
+  }
+
+ private:
+  std::unique_ptr<TempDir> folder_;
+  std::unique_ptr<TfrmMain> window_;
+};
+
+WORDLARK_GUI_TEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
