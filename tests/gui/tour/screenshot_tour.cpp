@@ -1,0 +1,65 @@
+// Walks the wizard with the sample letter loaded and saves a picture of each
+// step: docs/screenshots/step1.png ... step8.png. Run under a display (for
+// example xvfb-run); see scripts/screenshots.sh.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTimer>
+#include <cstdio>
+
+#include "HtmlEditor.h"
+#include "MessageBox.h"
+#include "TfrmMain.h"
+
+namespace {
+
+void Settle(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s PROGRAM_FOLDER LETTER.set OUTPUT_FOLDER\n", argv[0]);
+    return 2;
+  }
+  wordlark::PrepareWebEngineEnvironment();
+  QApplication app(argc, argv);
+  QApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
+  MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
+
+  TfrmMain window{std::filesystem::path(argv[1])};
+  window.resize(1000, 760);
+  window.show();
+  window.LoadConfiguration(QString::fromLocal8Bit(argv[2]));
+  window.edtFilename->setText(QDir::home().filePath(QStringLiteral("letters/sales-page.html")));
+  Settle(3000);
+
+  const QDir out(QString::fromLocal8Bit(argv[3]));
+  for (int step = 0; step < window.pgcMain->count(); ++step) {
+    if (step == 3) {
+      window.lbxFeatures->setCurrentRow(0);
+    } else if (step == 4) {
+      window.lbxTestimonials->setCurrentRow(0);
+    }
+    Settle(1500);
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
+    const QString file = out.filePath(QStringLiteral("step%1.png").arg(step + 1));
+    if (!shot.save(file)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+      return 1;
+    }
+    window.btnNextClick();
+  }
+  return 0;
+}
