@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "HtmlEditor.h"
+#include "StartupProbe.h"
 #include "TfrmMain.h"
 
 namespace {
@@ -36,5 +37,6 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
   TfrmMain window;
   window.show();
+  ArmStartupProbe(&window);
   return app.exec();
 }
