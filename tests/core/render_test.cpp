@@ -2,6 +2,7 @@
 // the page fragments, the consequences of the replacement order, pictures and
 // the written page file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -9,6 +10,8 @@
 #include "render/output.h"
 #include "render/renderer.h"
 #include "test_support.h"
+#include "util/codepage.h"
+#include "util/tagged_text.h"
 #include "util/text.h"
 
 namespace wordlark {
@@ -192,6 +195,18 @@ TEST(RenderLetter, CopiesLocalPicturesBesideThePage) {
   EXPECT_EQ(ReadBytes(dir / "out/head.png"), "HEAD");
   EXPECT_EQ(ReadBytes(dir / "out/cover.jpg"), "COVER");
   EXPECT_EQ(ReadBytes(dir / "out/my foot.png"), "FOOT");
+
+  // Rendering again leaves up-to-date copies alone and refreshes changed ones.
+  const auto inode = [](const std::filesystem::path& p) {
+    struct stat s {};
+    stat(p.c_str(), &s);
+    return s.st_ino;
+  };
+  const auto head_inode = inode(dir / "out/head.png");
+  WriteBytes(dir / "pics/my foot.png", "FOOT 2");
+  RenderLetter(l, {dir / "t.tem", "out/page.html", dir.path()});
+  EXPECT_EQ(inode(dir / "out/head.png"), head_inode);
+  EXPECT_EQ(ReadBytes(dir / "out/my foot.png"), "FOOT 2");
 }
 
 TEST(RenderLetter, ReportsPicturesThatCannotBeCopied) {
@@ -220,6 +235,23 @@ TEST(RenderLetter, AMissingTemplateDoesNothing) {
     EXPECT_EQ(r.page, "");
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "out/head.png"));
+}
+
+TEST(PageFileBytes, ConvertsLineBreaksAndCodePageInOnePass) {
+  const std::string cases[] = {
+      "",
+      "plain",
+      "a\rb\nc\r\nd\n\re",
+      "ends with CR LF\r\n",
+      "ends with CR\r",
+      "caf\xc3\xa9 \xe2\x82\xac \xe2\x86\x92 \xf0\x9f\x98\x80\r\n\xc3\xa9",
+      "broken \xc3 sequence \xe2\x82 and \x80 stray\n\xff",
+      "\xe2\x86\x92\n\xe2\x86\x92",
+  };
+  for (const std::string& page : cases) {
+    EXPECT_EQ(PageFileBytes(page), Utf8ToCp1252Html(NormalizeLineBreaks(page))) << page;
+  }
+  EXPECT_EQ(PageFileBytes("a\n\xe2\x86\x92"), "a\r\n&#8594;\r\n");
 }
 
 TEST(FinishLetter, ChecksTheNameAndReportsTheOutcome) {

@@ -5,12 +5,47 @@
 #include "util/codepage.h"
 #include "util/error.h"
 #include "util/file_io.h"
-#include "util/tagged_text.h"
 
 namespace wordlark {
 
+// The same bytes as Utf8ToCp1252Html(NormalizeLineBreaks(page)) in a single
+// pass: runs of plain ASCII are copied as they stand, line breaks become CR LF
+// and runs of other bytes go through the code page conversion.
 std::string PageFileBytes(std::string_view page) {
-  return Utf8ToCp1252Html(NormalizeLineBreaks(page));
+  std::string out;
+  if (page.empty()) {
+    return out;
+  }
+  out.reserve(page.size() + page.size() / 32 + 2);
+  const auto plain = [](char c) {
+    return c != '\r' && c != '\n' && static_cast<unsigned char>(c) < 0x80;
+  };
+  std::size_t i = 0;
+  while (i < page.size()) {
+    std::size_t j = i;
+    while (j < page.size() && plain(page[j])) {
+      ++j;
+    }
+    out.append(page, i, j - i);
+    if (j == page.size()) {
+      break;
+    }
+    if (page[j] == '\r' || page[j] == '\n') {
+      out += "\r\n";
+      i = j + ((page[j] == '\r' && j + 1 < page.size() && page[j + 1] == '\n') ? 2 : 1);
+    } else {
+      std::size_t k = j;
+      while (k < page.size() && static_cast<unsigned char>(page[k]) >= 0x80) {
+        ++k;
+      }
+      out += Utf8ToCp1252Html(page.substr(j, k - j));
+      i = k;
+    }
+  }
+  if (!out.ends_with("\r\n")) {
+    out += "\r\n";
+  }
+  return out;
 }
 
 void WritePage(const std::filesystem::path& path, std::string_view page) {

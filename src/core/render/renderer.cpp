@@ -186,6 +186,20 @@ std::string FileNameReference(std::string_view name) {
   return out;
 }
 
+// True when both files exist and hold the same bytes.
+bool SameContent(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(a, ec);
+  if (ec || std::filesystem::file_size(b, ec) != size || ec) {
+    return false;
+  }
+  try {
+    return ReadFileBytes(a) == ReadFileBytes(b);
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 // Copies a picture over `target` without ever leaving a half-written file.
 void CopyPicture(const std::filesystem::path& source, const std::filesystem::path& target) {
   std::ifstream in(source, std::ios::binary);
@@ -223,8 +237,9 @@ std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderCo
     const std::filesystem::path target =
         ResolveUserPath(context.output_file, context.base_folder).parent_path() /
         std::string(file_name);
-    // A picture that already is the file beside the page is left alone.
-    if (!std::filesystem::equivalent(source, target, ec)) {
+    // A picture that already is the file beside the page, or whose copy there
+    // is up to date, is left alone.
+    if (!std::filesystem::equivalent(source, target, ec) && !SameContent(source, target)) {
       try {
         CopyPicture(source, target);
       } catch (const Error& e) {
