@@ -202,10 +202,12 @@ TEST(LoadConfiguration, ErrorsChangeNothing) {
   }
 }
 
-TEST(LoadConfiguration, AMissingFileChangesNothing) {
+TEST(LoadConfiguration, AMissingFileChangesNothingAndAFolderIsAnError) {
   TempDir dir;
   LetterConfiguration letter = FullLetter();
   EXPECT_FALSE(LoadConfiguration(dir / "nothing.set", letter));
+  EXPECT_EQ(letter, FullLetter());
+  EXPECT_THROW(LoadConfiguration(dir.path(), letter), FileError);
   EXPECT_EQ(letter, FullLetter());
 }
 

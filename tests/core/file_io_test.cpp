@@ -25,6 +25,12 @@ std::size_t EntriesIn(const std::filesystem::path& folder) {
   return n;
 }
 
+TEST(ReadFileBytes, AFolderIsAnError) {
+  TempDir dir;
+  EXPECT_THROW(ReadFileBytes(dir.path()), FileError);
+  EXPECT_THROW(ReadFileBytes(dir / "missing"), FileError);
+}
+
 TEST(AtomicFile, ReplacesTheFileAndKeepsItsMode) {
   TempDir dir;
   const auto path = dir / "letter.set";

@@ -37,6 +37,11 @@ std::string CannotCreateMessage(const std::filesystem::path& path, std::string_v
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
+  // A folder opens like a file here and reads as nothing.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw FileError("Cannot open file \"" + path.string() + "\". " + ErrnoText(EISDIR));
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     throw FileError("Cannot open file \"" + path.string() + "\". " + ErrnoText(errno));
