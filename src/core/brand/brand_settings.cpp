@@ -1,0 +1,254 @@
+// Reading the brand record from the settings file and making its choices.
+#include "brand/brand_settings.h"
+
+#include <memory>
+#include <random>
+#include <system_error>
+
+#include "util/file_io.h"
+#include "util/tagged_text.h"
+#include "util/text.h"
+
+namespace wordlark {
+namespace {
+
+constexpr std::string_view kAffiliatePlaceholder = "%%AFFILIATEID%%";
+
+// The part at `index` of an entry split at "^", empty when the split gave fewer
+// parts.
+std::string PartOf(const std::vector<std::string>& parts, std::size_t index) {
+  return index < parts.size() ? parts[index] : std::string();
+}
+
+std::size_t Draw(const RandomIndex& random, std::size_t n) {
+  return random(n) % n;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Entries "<%%" + prefix + digits + "%%>" anywhere in the text that the list
+// reading did not take: a number above `count` (after a gap, out of order, or
+// above 16) or a number written with a leading zero. Only entries with a value
+// are reported, since an empty one reads like a missing one.
+void CollectHidden(std::string_view text, std::string_view prefix, std::size_t count,
+                   std::vector<HiddenBrandEntry>& hidden) {
+  std::size_t at = 0;
+  while ((at = text.find("<%%", at)) != std::string_view::npos) {
+    const std::size_t name_at = at + 3;
+    at = name_at;
+    if (text.size() < name_at + prefix.size() ||
+        !EqualsIgnoreAsciiCase(text.substr(name_at, prefix.size()), prefix)) {
+      continue;
+    }
+    std::size_t digits_end = name_at + prefix.size();
+    while (digits_end < text.size() && IsDigit(text[digits_end])) {
+      ++digits_end;
+    }
+    const std::string_view digits =
+        text.substr(name_at + prefix.size(), digits_end - name_at - prefix.size());
+    if (digits.empty() || text.substr(digits_end, 3) != "%%>") {
+      continue;
+    }
+    const bool taken = digits.front() != '0' && digits.size() <= 4 &&
+                       static_cast<std::size_t>(std::stoi(std::string(digits))) <= count;
+    if (taken) {
+      continue;
+    }
+    const std::string tag(text.substr(name_at, digits_end - name_at));
+    std::string rest(text.substr(name_at - 3));
+    std::string value = ReadTaggedValue(rest, tag);
+    if (!value.empty()) {
+      hidden.push_back({tag, std::move(value)});
+    }
+  }
+}
+
+// Reads prefix + N for N = 1, 2, ... until an empty or absent value or 16
+// entries.
+std::vector<std::string> ReadList(std::string& text, std::string_view prefix) {
+  std::vector<std::string> list;
+  for (int n = 1; n <= kMaxBrandListEntries; ++n) {
+    std::string value = ReadTaggedValue(text, std::string(prefix) + std::to_string(n));
+    if (value.empty()) {
+      break;
+    }
+    list.push_back(std::move(value));
+  }
+  return list;
+}
+
+}  // namespace
+
+BrandLevel ParseBrandLevel(std::string_view brander_type) {
+  if (brander_type == "Master") {
+    return BrandLevel::Master;
+  }
+  if (brander_type == "Platinum") {
+    return BrandLevel::Platinum;
+  }
+  if (brander_type == "Gold") {
+    return BrandLevel::Gold;
+  }
+  if (brander_type == "Free") {
+    return BrandLevel::Free;
+  }
+  return BrandLevel::None;
+}
+
+ParsedBrandSettings ParseBrandSettings(std::string working_text) {
+  const std::string whole = working_text;
+  std::string& text = working_text;
+  ParsedBrandSettings parsed;
+  BrandSettings& f = parsed.fields;
+  f.ApplicationName = ReadTaggedValue(text, "ApplicationName");
+  f.BranderCode = ReadTaggedValue(text, "BranderCode");
+  f.BranderType = ReadTaggedValue(text, "BranderType");
+  f.AffiliateURL = ReadTaggedValue(text, "AffiliateURL");
+  f.AffiliateTYPE = ReadTaggedValue(text, "AffiliateTYPE");
+  f.AffiliateID = ReadTaggedValue(text, "AffiliateID");
+  f.AffiliateURL = ReplaceAll(f.AffiliateURL, kAffiliatePlaceholder, f.AffiliateID);
+  f.MasterNewsBaseURL = ReadTaggedValue(text, "MasterNewsBaseURL");
+  f.PlatinumNewsBaseURL = ReadTaggedValue(text, "PlatinumNewsBaseURL");
+  f.GoldNewsBaseURL = ReadTaggedValue(text, "GoldNewsBaseURL");
+  f.MasterPublID = ReadTaggedValue(text, "MasterPublID");
+  f.PlatinumPublID = ReadTaggedValue(text, "PlatinumPublID");
+  f.GoldPublID = ReadTaggedValue(text, "GoldPublID");
+  f.MakeMoneyButton = ReadTaggedValue(text, "MakeMoneyButton");
+  f.AppHelpURL = ReadTaggedValue(text, "AppHelpURL");
+  f.CopyrightYears = ReadTaggedValue(text, "CopyrightYears");
+  f.CopyrightCompany = ReadTaggedValue(text, "CopyrightCompany");
+  f.AboutText = ReadTaggedValue(text, "AboutText");
+  parsed.welcome = ReadList(text, "Welcome");
+  parsed.banners = ReadList(text, "Banner");
+  parsed.links = ReadList(text, "Link");
+  CollectHidden(whole, "Welcome", parsed.welcome.size(), parsed.hidden);
+  CollectHidden(whole, "Banner", parsed.banners.size(), parsed.hidden);
+  CollectHidden(whole, "Link", parsed.links.size(), parsed.hidden);
+  return parsed;
+}
+
+RandomIndex SystemRandomIndex() {
+  auto generator = std::make_shared<std::mt19937_64>(std::random_device{}());
+  return [generator](std::size_t n) {
+    std::uniform_int_distribution<std::size_t> distribution(0, n - 1);
+    return distribution(*generator);
+  };
+}
+
+BrandSettings ChooseBrandEntries(const ParsedBrandSettings& parsed, const RandomIndex& random) {
+  BrandSettings s = parsed.fields;
+  if (!parsed.welcome.empty()) {
+    s.WelcomeText = parsed.welcome[Draw(random, parsed.welcome.size())];
+  }
+  if (!parsed.banners.empty()) {
+    const std::size_t drawn = Draw(random, parsed.banners.size());
+    const auto parts = SplitAtChar('^', parsed.banners[drawn]);
+    s.BannerPicture = PartOf(parts, 0);
+    s.BannerURL = PartOf(parts, 1);
+    s.BannerNumber = static_cast<int>(drawn) + 1;
+  }
+  if (!parsed.links.empty()) {
+    std::vector<std::string> links = parsed.links;
+    const std::size_t first = Draw(random, links.size());
+    auto parts = SplitAtChar('^', links[first]);
+    s.FirstLinkCaption = PartOf(parts, 0);
+    s.FirstLinkURL = PartOf(parts, 1);
+    links.erase(links.begin() + static_cast<std::ptrdiff_t>(first));
+    if (!links.empty()) {
+      parts = SplitAtChar('^', links[Draw(random, links.size())]);
+      s.SecondLinkCaption = PartOf(parts, 0);
+      s.SecondLinkURL = PartOf(parts, 1);
+    }
+  }
+  return s;
+}
+
+BrandLoad BrandSettingsFromEnciphered(std::string_view enciphered, const RandomIndex& random) {
+  BrandLoad load;
+  load.settings_file_found = true;
+  std::string plain;
+  load.cipher = DecipherBytes(enciphered, plain);
+  if (load.cipher != CipherResult::Ok) {
+    // A damaged or foreign file never feeds its bytes to the window.
+    plain.clear();
+  }
+  load.settings = ChooseBrandEntries(ParseBrandSettings(TaggedTextFromBytes(plain)), random);
+  return load;
+}
+
+BrandLoad LoadBrandSettings(const std::filesystem::path& program_folder,
+                            const RandomIndex& random) {
+  const std::filesystem::path file = program_folder / kSettingsFileName;
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) {
+    return {};
+  }
+  return BrandSettingsFromEnciphered(ReadFileBytes(file), random);
+}
+
+std::string MainWindowCaption(const BrandSettings& settings) {
+  return settings.ApplicationName + " v" + std::string(ApplicationVersion);
+}
+
+bool NewsButtonVisible(const BrandSettings& s) {
+  switch (s.Level()) {
+    case BrandLevel::Master:
+    case BrandLevel::Free:
+      return !s.MasterPublID.empty() && !s.MasterNewsBaseURL.empty();
+    case BrandLevel::Platinum:
+      return !s.PlatinumPublID.empty() && !s.PlatinumNewsBaseURL.empty();
+    case BrandLevel::Gold:
+      return !s.GoldPublID.empty() && !s.GoldNewsBaseURL.empty();
+    case BrandLevel::None:
+      break;
+  }
+  return false;
+}
+
+std::string MakeMoneyCaption(const BrandSettings& settings) {
+  return settings.MakeMoneyButton.empty() ? std::string(kDefaultMakeMoneyCaption)
+                                          : settings.MakeMoneyButton;
+}
+
+std::string BannerPictureName(std::string_view banner_picture) {
+  const std::size_t slash = banner_picture.find_last_of("/\\:");
+  return std::string(slash == std::string_view::npos ? banner_picture
+                                                     : banner_picture.substr(slash + 1));
+}
+
+std::optional<BannerImage> LocateBannerImage(const std::filesystem::path& program_folder,
+                                             const BrandSettings& settings) {
+  if (settings.BannerPicture.empty() || settings.BannerNumber < 1 ||
+      settings.BannerNumber > kMaxBrandListEntries) {
+    return std::nullopt;
+  }
+  BannerImage image;
+  image.file = program_folder / ("banner" + std::to_string(settings.BannerNumber) + ".dat");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(image.file, ec)) {
+    return std::nullopt;
+  }
+  const std::string name = BannerPictureName(settings.BannerPicture);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos) {
+    image.format = AsciiLower(std::string_view(name).substr(dot + 1));
+  }
+  image.animated = image.format == "gif";
+  return image;
+}
+
+std::string AboutWindowCaption(const BrandSettings& settings) {
+  return "About " + settings.ApplicationName + "...";
+}
+
+std::string ProductVersionText() {
+  return "Product Version: " + std::string(ApplicationVersion);
+}
+
+std::string CopyrightText(const BrandSettings& settings) {
+  return "Copyright (c) " + settings.CopyrightYears + " " + settings.CopyrightCompany;
+}
+
+}  // namespace wordlark
