@@ -327,6 +327,12 @@ TEST(LoadBrandSettings, WithoutASettingsFileKeepsTheDesignedState) {
   EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
+TEST(LoadBrandSettings, AnUnreadableSettingsFileIsAnError) {
+  TempDir dir;
+  fs::create_directory(dir / "dbsettings.dat");
+  EXPECT_THROW(LoadBrandSettings(dir.path(), AlwaysFirst), FileError);
+}
+
 TEST(FormatBrandReport, ListsFieldsEntriesAndHiddenEntries) {
   const std::string text = Line("ApplicationName", "Lark") + Line("BranderType", "Free") +
                            Line("MasterNewsBaseURL", "http://n/") + Line("MasterPublID", "p") +
