@@ -27,9 +27,11 @@ namespace fs = std::filesystem;
 const fs::path kSource = WORDLARK_SOURCE_DIR;
 const fs::path kBin = WORDLARK_BIN_DIR;
 
-fs::path BenchFolder() {
-  static const fs::path folder = [] {
-    // WORDLARK_BENCH_DIR picks the file system the benchmarks write to.
+// A scratch folder for the files the benchmarks write, removed at exit.
+// WORDLARK_BENCH_DIR picks the file system it lives on.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
     const char* base = std::getenv("WORDLARK_BENCH_DIR");
     std::string pattern =
         ((base != nullptr ? fs::path(base) : fs::temp_directory_path()) / "wordlark-bench-XXXXXX")
@@ -37,9 +39,21 @@ fs::path BenchFolder() {
     if (mkdtemp(pattern.data()) == nullptr) {
       std::abort();
     }
-    return fs::path(pattern);
-  }();
-  return folder;
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+const fs::path& BenchFolder() {
+  static const ScratchFolder folder;
+  return folder.path();
 }
 
 // A letter `scale` times the reference size.
