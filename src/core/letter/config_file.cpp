@@ -22,13 +22,13 @@ enum class Kind { kText, kColor, kEditor, kList, kSize, kFlag };
 using FieldRef = std::variant<std::string L::*, ColorValue L::*, EditorDocument L::*,
                               std::vector<std::string> L::*, std::int32_t L::*, bool L::*>;
 
-struct EntrySpec {
+struct EntryField {
   const char* name;
   FieldRef field;
 };
 
 // The entries in file order.
-const std::array<EntrySpec, 42> kEntries = {{
+const std::array<EntryField, 42> kEntries = {{
     {"PageTitle", &L::edtPageTitle},
     {"FullName", &L::edtFullName},
     {"CurrentDate", &L::edtCurrentDate},
@@ -151,7 +151,7 @@ bool HoldsClosingTag(std::string_view text, std::string_view name) {
 }
 
 // Refuses a value that would not read back as it was written.
-void CheckStorable(const L& letter, const EntrySpec& entry, std::string_view value) {
+void CheckStorable(const L& letter, const EntryField& entry, std::string_view value) {
   const std::string name = entry.name;
   if (HoldsClosingTag(value, name)) {
     throw Error("The value of " + name + " cannot be saved because it holds \"<%%/" + name +
@@ -174,7 +174,7 @@ void CheckStorable(const L& letter, const EntrySpec& entry, std::string_view val
 
 std::string FormatConfiguration(const LetterConfiguration& letter) {
   TaggedTextWriter writer;
-  for (const EntrySpec& entry : kEntries) {
+  for (const EntryField& entry : kEntries) {
     const std::string value = EncodeValue(letter, entry.field);
     CheckStorable(letter, entry, value);
     writer.Add(entry.name, value);
