@@ -10,9 +10,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMovie>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -32,9 +34,13 @@
 #include "FormatToolbar.h"
 #include "HtmlEditor.h"
 #include "MessageBox.h"
+#include "brand/TfrmAbout.h"
+#include "brand/WebLinks.h"
+#include "brand/skin.h"
 #include "letter/config_file.h"
 #include "render/output.h"
 #include "util/error.h"
+#include "util/file_io.h"
 
 using namespace wordlark;
 
@@ -84,8 +90,9 @@ W* Named(W* widget, const char* name) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(std::filesystem::path programFolder, QWidget* parent)
-    : QMainWindow(parent), programFolder_(std::move(programFolder)) {
+TfrmMain::TfrmMain(std::filesystem::path programFolder, wordlark::RandomIndex random,
+                   QWidget* parent)
+    : QMainWindow(parent), programFolder_(std::move(programFolder)), random_(std::move(random)) {
   setObjectName(QStringLiteral("frmMain"));
   if (programFolder_.empty()) {
     programFolder_ = std::filesystem::path(S(QCoreApplication::applicationDirPath()));
@@ -181,14 +188,22 @@ void TfrmMain::BuildWindow() {
     bar->addWidget(btnHelp);
     main->addLayout(bar);
     Bind(btnLoad, &QPushButton::clicked, &TfrmMain::btnLoadClick);
+    Bind(btnMakeMoney, &QPushButton::clicked, &TfrmMain::btnMakeMoneyClick);
+    Bind(btnAbout, &QPushButton::clicked, &TfrmMain::btnAboutClick);
+    Bind(btnHelp, &QToolButton::clicked, &TfrmMain::btnHelpClick);
     Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
   }
 
   panBanner = Named(new QFrame(stsMain), "panBanner");
   panBanner->setFixedHeight(65);
-  imgBanner = Named(new QLabel(panBanner), "imgBanner");
-  gifBanner = Named(new QLabel(panBanner), "gifBanner");
+  imgBanner = Named(new ClickableLabel(panBanner), "imgBanner");
+  gifBanner = Named(new ClickableLabel(panBanner), "gifBanner");
   imgBanner->resize(468, 60);
+  // The strip keeps its views centred whenever its own size changes, also
+  // when the main page is first laid out.
+  panBanner->installEventFilter(this);
+  Bind(imgBanner, &ClickableLabel::clicked, &TfrmMain::imgBannerClick);
+  Bind(gifBanner, &ClickableLabel::clicked, &TfrmMain::gifBannerClick);
   main->addWidget(panBanner);
 
   pgcMain = Named(new QStackedWidget(stsMain), "pgcMain");
@@ -225,8 +240,11 @@ void TfrmMain::BuildWindow() {
   {
     auto* links = new QHBoxLayout(panLinks);
     links->setContentsMargins(0, 0, 0, 0);
-    lblLink1URL = Named(new QLabel(tr("Google"), panLinks), "lblLink1URL");
-    lblLink2URL = Named(new QLabel(tr("Google"), panLinks), "lblLink2URL");
+    const QString search = QStringLiteral("https://www.google.com/");
+    lblLink1URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink1URL");
+    lblLink2URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink2URL");
+    Bind(lblLink1URL, &LinkLabel::clicked, &TfrmMain::lblLink1URLClick);
+    Bind(lblLink2URL, &LinkLabel::clicked, &TfrmMain::lblLink2URLClick);
     lblLink1URL->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     links->addWidget(lblLink1URL);
@@ -639,6 +657,7 @@ void TfrmMain::ConnectToolbar(FormatToolbar* t) {
 void TfrmMain::FormCreate() {
   // Both banner views occupy the same place.
   gifBanner->setGeometry(imgBanner->geometry());
+  Guarded([this] { LoadBrandSettings(); });
 
   pgcMain->setCurrentIndex(0);
   UpdateWizardButtons();
@@ -690,6 +709,13 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == panBanner && event->type() == QEvent::Resize) {
+    FormResize();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void TfrmMain::FormResize() {
   // Centre both banner views in the banner panel.
   for (QLabel* view : {imgBanner, gifBanner}) {
@@ -718,6 +744,110 @@ void TfrmMain::Timer1Timer() {
   // The start-up checks of the online services run here once they exist; the
   // timer fires once per start.
   Timer1->stop();
+}
+
+// ---------------------------------------------------------------------------
+// The reseller's brand.
+
+void TfrmMain::LoadBrandSettings() {
+  const BrandLoad load = wordlark::LoadBrandSettings(programFolder_, random_);
+  if (!load.settings_file_found) {
+    return;  // the designed window
+  }
+  brand_ = load.settings;
+  setWindowTitle(Q(MainWindowCaption(brand_)));
+  QApplication::setApplicationDisplayName(windowTitle());
+  btnNews->setVisible(NewsButtonVisible(brand_));
+  btnMakeMoney->setText(Q(MakeMoneyCaption(brand_)));
+  welcomeText_ = Q(brand_.WelcomeText);
+
+  // The banner: a still picture or an animation, the strip 10 pixels higher.
+  const Qt::CursorShape cursor = BannerHasLink(brand_) ? Qt::PointingHandCursor : Qt::ArrowCursor;
+  imgBanner->setCursor(cursor);
+  gifBanner->setCursor(cursor);
+  bool bannerShown = false;
+  if (const auto image = LocateBannerImage(programFolder_, brand_)) {
+    const QString file = QString::fromStdString(image->file.string());
+    const QByteArray format = QByteArray::fromStdString(image->format);
+    if (image->animated) {
+      auto* movie = new QMovie(file, "gif", gifBanner);
+      if (movie->isValid() && movie->jumpToFrame(0)) {
+        gifBanner->setMovie(movie);
+        gifBanner->resize(movie->currentPixmap().size());
+        movie->start();
+        imgBanner->hide();
+        gifBanner->show();
+        panBanner->setFixedHeight(gifBanner->height() + 10);
+        bannerShown = true;
+      } else {
+        delete movie;
+      }
+    } else {
+      QImageReader reader(file, format);
+      reader.setDecideFormatFromContent(true);
+      QImage picture = reader.read();
+      if (!picture.isNull()) {
+        imgBanner->setPixmap(QPixmap::fromImage(picture));
+        imgBanner->resize(picture.size());
+        gifBanner->hide();
+        imgBanner->show();
+        panBanner->setFixedHeight(imgBanner->height() + 10);
+        bannerShown = true;
+      }
+    }
+  }
+  panBanner->setVisible(bannerShown);
+
+  // The link bar.
+  panLinks->setVisible(LinkBarVisible(brand_));
+  lblLink1URL->setText(Q(brand_.FirstLinkCaption));
+  lblLink1URL->SetUrl(Q(brand_.FirstLinkURL));
+  lblLink2URL->setText(Q(brand_.SecondLinkCaption));
+  lblLink2URL->SetUrl(Q(brand_.SecondLinkURL));
+
+  // The skin replaces the built-in look; the icon becomes the window's.
+  const std::filesystem::path skin = programFolder_ / kSkinFileName;
+  if (std::filesystem::exists(skin)) {
+    if (const auto sheet = UnpackSkin(ReadFileBytes(skin))) {
+      qApp->setStyleSheet(Q(*sheet));
+    }
+  }
+  const QString icon = QString::fromStdString((programFolder_ / kIconFileName).string());
+  if (QFileInfo::exists(icon)) {
+    const QIcon windowIcon(icon);
+    if (!windowIcon.availableSizes().isEmpty()) {
+      QApplication::setWindowIcon(windowIcon);
+      setWindowIcon(windowIcon);
+    }
+  }
+}
+
+void TfrmMain::imgBannerClick() {
+  if (!brand_.BannerURL.empty()) {
+    OpenUrlInBrowser(Q(brand_.BannerURL));
+  }
+}
+
+void TfrmMain::gifBannerClick() {
+  imgBannerClick();
+}
+
+void TfrmMain::lblLink1URLClick() {
+  OpenUrlInBrowser(lblLink1URL->Url());
+}
+void TfrmMain::lblLink2URLClick() {
+  OpenUrlInBrowser(lblLink2URL->Url());
+}
+void TfrmMain::btnMakeMoneyClick() {
+  OpenUrlInBrowser(Q(brand_.AffiliateURL));
+}
+void TfrmMain::btnHelpClick() {
+  OpenUrlInBrowser(Q(brand_.AppHelpURL));
+}
+
+void TfrmMain::btnAboutClick() {
+  TfrmAbout about(brand_, this);
+  about.exec();
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "brand/brand_settings.h"
 #include "letter/letter_configuration.h"
 #include "letter/list_items.h"
 #include "render/catalogue.h"
@@ -16,7 +17,9 @@ class HtmlEditor;
 }
 using wordlark::HtmlEditor;
 
+class ClickableLabel;
 class ColorBox;
+class LinkLabel;
 class FormatToolbar;
 class QCheckBox;
 class QComboBox;
@@ -41,7 +44,10 @@ class TfrmMain : public QMainWindow {
  public:
   // The program folder holds the templates and the reseller's files; by
   // default the folder of the running executable.
-  explicit TfrmMain(std::filesystem::path programFolder = {}, QWidget* parent = nullptr);
+  // The brand's random choices come from `random` (tests pin them).
+  explicit TfrmMain(std::filesystem::path programFolder = {},
+                    wordlark::RandomIndex random = wordlark::SystemRandomIndex(),
+                    QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   // The letter as the wizard's controls hold it, and the other way round.
@@ -104,6 +110,19 @@ class TfrmMain : public QMainWindow {
   void btnFontColor1Click(QWidget* sender);
   void btnBGColor1Click(QWidget* sender);
 
+  // The reseller's brand, read once at start-up.
+  const wordlark::BrandSettings& Brand() const { return brand_; }
+  void LoadBrandSettings();
+
+  // Banner, links and web buttons; the about window.
+  void imgBannerClick();
+  void gifBannerClick();
+  void lblLink1URLClick();
+  void lblLink2URLClick();
+  void btnMakeMoneyClick();
+  void btnHelpClick();
+  void btnAboutClick();
+
   // The welcome page.
   void btnThanksClick();
   QString WelcomeText() const { return welcomeText_; }
@@ -114,6 +133,7 @@ class TfrmMain : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -164,16 +184,16 @@ class TfrmMain : public QMainWindow {
   QToolButton* btnHelp = nullptr;
 
   QFrame* panBanner = nullptr;
-  QLabel* imgBanner = nullptr;
-  QLabel* gifBanner = nullptr;
+  ClickableLabel* imgBanner = nullptr;
+  ClickableLabel* gifBanner = nullptr;
 
   QStackedWidget* pgcMain = nullptr;
   QFrame* panWizard = nullptr;
   QPushButton* btnBack = nullptr;
   QPushButton* btnNext = nullptr;
   QFrame* panLinks = nullptr;
-  QLabel* lblLink1URL = nullptr;
-  QLabel* lblLink2URL = nullptr;
+  LinkLabel* lblLink1URL = nullptr;
+  LinkLabel* lblLink2URL = nullptr;
 
   // Step 1.
   QLineEdit* edtPageTitle = nullptr;
@@ -247,6 +267,8 @@ class TfrmMain : public QMainWindow {
 
  private:
   std::filesystem::path programFolder_;
+  wordlark::RandomIndex random_;
+  wordlark::BrandSettings brand_;
   wordlark::FeatureListModel featureList_;
   wordlark::TestimonialListModel testimonialList_;
   std::vector<wordlark::TemplateEntry> templates_;

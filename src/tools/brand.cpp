@@ -2,6 +2,8 @@
 //
 //   wordlark-brand encipher PLAIN DAT
 //   wordlark-brand decipher DAT PLAIN
+//   wordlark-brand show DAT
+//   wordlark-brand pack-skin STYLE.qss SKIN
 //
 // Exit status 0 on success; 1 with a one-line message on standard error
 // otherwise. A failed command leaves its target as it was.
@@ -13,8 +15,13 @@
 #include <string>
 #include <string_view>
 
+#include "brand/brand_report.h"
+#include "brand/brand_settings.h"
+#include "brand/skin.h"
 #include "util/cipher/aes_lib.h"
 #include "util/error.h"
+#include "util/file_io.h"
+#include "util/tagged_text.h"
 
 namespace {
 
@@ -45,6 +52,25 @@ int Decipher(std::span<char* const> arguments) {
   return 0;
 }
 
+int Show(std::span<char* const> arguments) {
+  const std::filesystem::path dat = arguments[0];
+  std::string plain;
+  const CipherResult result = wordlark::DecipherBytes(wordlark::ReadFileBytes(dat), plain);
+  if (result != CipherResult::Ok) {
+    std::cerr << kProgram << ": " << wordlark::CipherResultMessage(result, dat) << "\n";
+    return 1;
+  }
+  std::cout << wordlark::FormatBrandReport(
+      wordlark::ParseBrandSettings(wordlark::TaggedTextFromBytes(plain)));
+  return 0;
+}
+
+int PackSkin(std::span<char* const> arguments) {
+  const std::string sheet = wordlark::ReadFileBytes(arguments[0]);
+  wordlark::WriteFileAtomic(arguments[1], wordlark::PackSkin(sheet));
+  return 0;
+}
+
 constexpr Command kCommands[] = {
     {"encipher", "PLAIN DAT", 2,
      "Enciphers the plain settings text PLAIN into the settings file DAT\n"
@@ -54,6 +80,15 @@ constexpr Command kCommands[] = {
      "Deciphers the settings file DAT into the plain text file PLAIN. PLAIN is\n"
      "      written only when the pass phrase and the authentication code match.",
      Decipher},
+    {"show", "DAT", 1,
+     "Prints the brand fields of the settings file DAT as the program reads\n"
+     "      them, with the welcome pages, banners and links, and the entries that\n"
+     "      a gap in the numbering (or a number above 16) hides from the program.",
+     Show},
+    {"pack-skin", "STYLE.qss SKIN", 2,
+     "Compresses the style sheet STYLE.qss into the skin file SKIN (mainskin.dat\n"
+     "      in the program folder replaces the program's built-in look).",
+     PackSkin},
 };
 
 void PrintHelp() {

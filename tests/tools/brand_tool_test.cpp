@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "brand/skin.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
 
@@ -155,6 +156,43 @@ TEST(BrandTool, FailedEncipherWritesNoSettingsFile) {
             (std::vector<std::string>{"locked", "old.dat", "plain.txt"}));
   std::error_code ec;
   EXPECT_TRUE(fs::is_empty(dir / "locked", ec));
+}
+
+TEST(BrandTool, ShowsTheFieldsAsTheProgramReadsThem) {
+  TempDir dir;
+  WriteBytes(dir / "dbsettings.dat",
+             EncipherBytes("<%%ApplicationName%%>Caf\xE9 Writer<%%/ApplicationName%%>\r\n"
+                           "<%%BranderType%%>Gold<%%/BranderType%%>\r\n"
+                           "<%%Link1%%>Tips^https://example.com/tips<%%/Link1%%>\r\n"
+                           "<%%Link3%%>Lost^https://example.com/lost<%%/Link3%%>\r\n",
+                           SettingsPassPhrase));
+  const ToolRun run = Brand({"show", (dir / "dbsettings.dat").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("ApplicationName: Caf\xC3\xA9 Writer\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Link1: caption \"Tips\", URL \"https://example.com/tips\""),
+            std::string::npos)
+      << run.out;
+  // Link3 stands after a gap: the program never reads it.
+  const auto hidden = run.out.find("Hidden entries");
+  ASSERT_NE(hidden, std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Link3", hidden), std::string::npos) << run.out;
+
+  WriteBytes(dir / "foreign.dat", EncipherBytes("<%%ApplicationName%%>X<%%/ApplicationName%%>",
+                                                "some other pass phrase"));
+  ExpectFailure(Brand({"show", (dir / "foreign.dat").string()}));
+  ExpectFailure(Brand({"show", (dir / "missing.dat").string()}));
+}
+
+TEST(BrandTool, PacksASkin) {
+  TempDir dir;
+  const std::string sheet = "QPushButton { color: #8a3b12; }\n";
+  WriteBytes(dir / "skin.qss", sheet);
+  const ToolRun run =
+      Brand({"pack-skin", (dir / "skin.qss").string(), (dir / "mainskin.dat").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(UnpackSkin(ReadBytes(dir / "mainskin.dat")), sheet);
+  ExpectFailure(Brand({"pack-skin", (dir / "absent.qss").string(), (dir / "other.dat").string()}));
+  EXPECT_FALSE(fs::exists(dir / "other.dat"));
 }
 
 TEST(BrandTool, HelpAndUsage) {

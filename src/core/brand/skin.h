@@ -9,7 +9,6 @@
 
 namespace wordlark {
 
-inline constexpr const char* kSkinFileName = "mainskin.dat";
 
 // The style sheet (UTF-8 text) compressed into the skin file's bytes.
 std::string PackSkin(std::string_view style_sheet);

@@ -1,0 +1,251 @@
+// The reseller's brand in the real main window: real enciphered settings
+// files, banner pictures and skins in temporary program folders.
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+
+#include "HtmlEditor.h"
+#include "MessageBox.h"
+#include "TfrmMain.h"
+#include "brand/TfrmAbout.h"
+#include "brand/WebLinks.h"
+#include "brand/skin.h"
+#include "gui_test_main.h"
+#include "test_support.h"
+#include "util/cipher/aes_lib.h"
+#include "util/file_io.h"
+
+using wordlark::test::TempDir;
+using wordlark::test::WriteBytes;
+
+namespace {
+
+std::string Settings(const std::string& fields) {
+  return wordlark::EncipherBytes(fields, wordlark::SettingsPassPhrase);
+}
+
+const char* const kFields =
+    "<%%ApplicationName%%>Crumb Writer<%%/ApplicationName%%>\r\n"
+    "<%%BranderCode%%>CC-1<%%/BranderCode%%>\r\n"
+    "<%%BranderType%%>Gold<%%/BranderType%%>\r\n"
+    "<%%AffiliateURL%%>https://example.com/p?ref=%%AFFILIATEID%%<%%/AffiliateURL%%>\r\n"
+    "<%%AffiliateID%%>cc<%%/AffiliateID%%>\r\n"
+    "<%%GoldNewsBaseURL%%>https://news.example.com/<%%/GoldNewsBaseURL%%>\r\n"
+    "<%%GoldPublID%%>3<%%/GoldPublID%%>\r\n"
+    "<%%MakeMoneyButton%%>Earn with us<%%/MakeMoneyButton%%>\r\n"
+    "<%%AppHelpURL%%>https://example.com/help<%%/AppHelpURL%%>\r\n"
+    "<%%CopyrightYears%%>2024-2026<%%/CopyrightYears%%>\r\n"
+    "<%%CopyrightCompany%%>Crumb \xA9 Media<%%/CopyrightCompany%%>\r\n"
+    "<%%AboutText%%>Line one\r\nLine two<%%/AboutText%%>\r\n"
+    "<%%Welcome1%%><p>First welcome</p><%%/Welcome1%%>\r\n"
+    "<%%Welcome2%%><p>Second welcome</p><%%/Welcome2%%>\r\n"
+    "<%%Banner1%%>still.png^https://example.com/one<%%/Banner1%%>\r\n"
+    "<%%Banner2%%>moving.GIF^https://example.com/two<%%/Banner2%%>\r\n"
+    "<%%Link1%%>Tips^https://example.com/tips<%%/Link1%%>\r\n"
+    "<%%Link2%%>Forum^https://example.com/forum<%%/Link2%%>\r\n"
+    "<%%Link3%%>Shop^https://example.com/shop<%%/Link3%%>\r\n";
+
+// Positions handed out in order: welcome page, banner, first link, second link.
+wordlark::RandomIndex Pinned(std::deque<std::size_t> picks) {
+  auto queue = std::make_shared<std::deque<std::size_t>>(std::move(picks));
+  return [queue](std::size_t n) {
+    std::size_t pick = 0;
+    if (!queue->empty()) {
+      pick = queue->front();
+      queue->pop_front();
+    }
+    return pick < n ? pick : 0;
+  };
+}
+
+void WritePicture(const std::filesystem::path& file, const char* format, QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(QColor(30, 110, 90));
+  QVERIFY(image.save(QString::fromStdString(file.string()), format));
+}
+
+}  // namespace
+
+class BrandWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
+    MessageBox::ClearHistory();
+    opened_.clear();
+    SetUrlOpenerForTesting([this](const QUrl& url) {
+      opened_ << url.toString();
+      return true;
+    });
+    folder_ = std::make_unique<TempDir>();
+    std::filesystem::create_directories(folder_->path() / "Templates");
+  }
+
+  void cleanup() {
+    qApp->setStyleSheet(QString());
+    SetUrlOpenerForTesting({});
+    folder_.reset();
+  }
+
+  void withoutSettingsTheWindowKeepsItsDesign() {
+    TfrmMain w(folder_->path());
+    w.show();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Wordlark"));
+    QVERIFY(w.btnNews->isVisibleTo(&w));
+    QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Make Money"));
+    QVERIFY(w.panBanner->isVisibleTo(&w));
+    QCOMPARE(w.panBanner->height(), 65);
+    QCOMPARE(w.lblLink1URL->text(), QStringLiteral("Google"));
+    QCOMPARE(w.lblLink2URL->text(), QStringLiteral("Google"));
+    QVERIFY(BrowsableUrl(w.lblLink1URL->Url()).isValid());
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
+    QVERIFY(w.stsWelcome == nullptr);
+
+    TfrmAbout about(w.Brand());
+    QCOMPARE(about.windowTitle(), QStringLiteral("About ..."));
+    QCOMPARE(about.lblProductName->text(), QString());
+    QCOMPARE(about.lblProductVersion->text(), QStringLiteral("Product Version: 2.0"));
+    QCOMPARE(about.lblCopyright->text(), QStringLiteral("Copyright (c)  "));
+    QCOMPARE(about.memAbout->toPlainText(), QString());
+  }
+
+  void settingsBrandTheWindow() {
+    WriteBytes(folder_->path() / "dbsettings.dat", Settings(kFields));
+    std::filesystem::copy_file(
+        std::filesystem::path(WORDLARK_TEST_DATA) / "brand" / "banner-300x40.gif",
+        folder_->path() / "banner2.dat");
+    WriteBytes(folder_->path() / "mainskin.dat",
+               wordlark::PackSkin("QPushButton#btnMakeMoney { color: rgb(200, 0, 0); }"));
+    WritePicture(folder_->path() / "main.ico", "ICO", QSize(32, 32));
+
+    TfrmMain w(folder_->path(), Pinned({1, 1, 0, 1}));
+    w.resize(783 + 40, 700);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Crumb Writer v2.0"));
+    QVERIFY(!w.btnNews->isHidden());
+    QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Earn with us"));
+    QVERIFY(!w.windowIcon().isNull());
+
+    // The second welcome page is shown first; Thanks leads to the wizard and
+    // runs the start-up checks again.
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
+    QVERIFY(w.prfWelcome->GetHtml().contains(QStringLiteral("Second welcome")));
+    w.Timer1->stop();
+    QTest::mouseClick(w.btnThanks, Qt::LeftButton);
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
+    QVERIFY(w.Timer1->isActive());
+
+    // The animated banner, its strip 10 pixels higher, centred, with the hand.
+    QVERIFY(w.gifBanner->isVisibleTo(&w));
+    QVERIFY(!w.imgBanner->isVisibleTo(&w));
+    QCOMPARE(w.gifBanner->size(), QSize(300, 40));
+    QCOMPARE(w.panBanner->height(), 50);
+    QCOMPARE(w.gifBanner->x(), w.panBanner->width() / 2 - 150);
+    QCOMPARE(w.gifBanner->y(), 5);
+    QCOMPARE(w.gifBanner->cursor().shape(), Qt::PointingHandCursor);
+
+    // Two different links.
+    QVERIFY(w.panLinks->isVisibleTo(&w));
+    QCOMPARE(w.lblLink1URL->text(), QStringLiteral("Tips"));
+    QCOMPARE(w.lblLink2URL->text(), QStringLiteral("Shop"));
+
+    // The skin replaces the look.
+    w.btnMakeMoney->ensurePolished();
+    QCOMPARE(w.btnMakeMoney->palette().color(QPalette::ButtonText), QColor(200, 0, 0));
+
+    // The web buttons.
+    QTest::mouseClick(w.gifBanner, Qt::LeftButton);
+    QTest::mouseClick(w.btnMakeMoney, Qt::LeftButton);
+    QTest::mouseClick(w.btnHelp, Qt::LeftButton);
+    QTest::mouseClick(w.lblLink2URL, Qt::LeftButton);
+    QCOMPARE(opened_, (QStringList{QStringLiteral("https://example.com/two"),
+                                   QStringLiteral("https://example.com/p?ref=cc"),
+                                   QStringLiteral("https://example.com/help"),
+                                   QStringLiteral("https://example.com/shop")}));
+
+    TfrmAbout about(w.Brand());
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Crumb Writer..."));
+    QCOMPARE(about.lblProductName->text(), QStringLiteral("Crumb Writer"));
+    QCOMPARE(about.lblCopyright->text(),
+             QStringLiteral("Copyright (c) 2024-2026 Crumb \u00a9 Media"));
+    QCOMPARE(about.memAbout->toPlainText(), QStringLiteral("Line one\nLine two"));
+  }
+
+  void aStillBannerWithoutLinkAndOneLink() {
+    WriteBytes(folder_->path() / "dbsettings.dat",
+               Settings("<%%ApplicationName%%>X<%%/ApplicationName%%>\r\n"
+                        "<%%Banner1%%>pic.png^^<%%/Banner1%%>\r\n"
+                        "<%%Link1%%>Only^https://example.com/only<%%/Link1%%>\r\n"));
+    WritePicture(folder_->path() / "banner1.dat", "PNG", QSize(120, 30));
+    TfrmMain w(folder_->path(), Pinned({0, 0, 0}));
+    w.show();
+    QVERIFY(w.imgBanner->isVisibleTo(&w));
+    QCOMPARE(w.panBanner->height(), 40);
+    QCOMPARE(w.imgBanner->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(w.imgBanner, Qt::LeftButton);
+    QVERIFY(opened_.isEmpty());
+    QVERIFY(w.panLinks->isVisibleTo(&w));
+    QCOMPARE(w.lblLink1URL->text(), QStringLiteral("Only"));
+    QCOMPARE(w.lblLink2URL->text(), QString());
+    QVERIFY(!w.btnNews->isVisibleTo(&w));  // no level
+  }
+
+  void aFileThatDoesNotAuthenticateReadsAsEmpty() {
+    const std::string good = Settings(kFields);
+    const std::pair<const char*, std::string> files[] = {
+        {"foreign pass phrase", wordlark::EncipherBytes(kFields, "another pass phrase")},
+        {"damaged body",
+         [&] {
+           std::string bad = good;
+           bad[bad.size() / 2] ^= 0x01;
+           return bad;
+         }()},
+    };
+    for (const auto& [what, bytes] : files) {
+      WriteBytes(folder_->path() / "dbsettings.dat", bytes);
+      WritePicture(folder_->path() / "banner1.dat", "PNG", QSize(100, 20));
+      TfrmMain w(folder_->path(), Pinned({0, 0, 0, 0}));
+      w.show();
+      QVERIFY2(w.windowTitle() == QStringLiteral(" v2.0"), what);
+      QVERIFY2(!w.btnNews->isVisibleTo(&w), what);
+      QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Make Money"));
+      QVERIFY2(!w.panBanner->isVisibleTo(&w), what);
+      QVERIFY2(!w.panLinks->isVisibleTo(&w), what);
+      QCOMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
+      QVERIFY(MessageBox::History().isEmpty());
+    }
+  }
+
+  void onlyWebAndMailAddressesAreOpened() {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("https://example.com/a"), QStringLiteral("https://example.com/a")},
+        {QStringLiteral("www.example.com"), QStringLiteral("http://www.example.com")},
+        {QStringLiteral("mailto:a@example.com"), QStringLiteral("mailto:a@example.com")},
+        {QStringLiteral("javascript:alert(1)"), QString()},
+        {QStringLiteral("file:///etc/passwd"), QString()},
+        {QStringLiteral(""), QString()},
+        {QStringLiteral("http://"), QString()},
+    };
+    for (const auto& [typed, opened] : cases) {
+      opened_.clear();
+      const bool result = OpenUrlInBrowser(typed);
+      QCOMPARE(result, !opened.isEmpty());
+      QCOMPARE(opened_, opened.isEmpty() ? QStringList{} : QStringList{opened});
+    }
+  }
+
+ private:
+  std::unique_ptr<TempDir> folder_;
+  QStringList opened_;
+};
+
+WORDLARK_GUI_TEST_MAIN(BrandWindowTest)
+#include "brand_window_test.moc"
