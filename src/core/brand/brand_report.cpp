@@ -14,7 +14,8 @@ namespace {
 void AddLine(std::string& out, std::string_view indent, std::string_view label,
              std::string_view value) {
   out.append(indent).append(label).append(": ");
-  const std::string continuation = "\n" + std::string(indent) + "    ";
+  std::string continuation = "\n";
+  continuation.append(indent).append("    ");
   std::size_t i = 0;
   while (i < value.size()) {
     if (value[i] == '\r' || value[i] == '\n') {
@@ -48,7 +49,9 @@ std::string LevelName(BrandLevel level) {
 }
 
 std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string quoted = "\"";
+  quoted.append(text).append("\"");
+  return quoted;
 }
 
 // A Banner or Link entry shown with its two parts named.
