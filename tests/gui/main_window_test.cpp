@@ -313,6 +313,25 @@ class MainWindowTest : public QObject {
     QVERIFY(!std::filesystem::exists(folder_->path() / "missing"));
   }
 
+  void aMissingTemplatesFolderIsReportedAndStartUpGoesOn() {
+    TempDir bare;
+    MessageBox::ClearHistory();
+    TfrmMain w(bare.path());
+    w.show();
+    QTRY_COMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
+    QVERIFY(MessageBox::History().front().text.contains(QStringLiteral("Templates")));
+    QCOMPARE(w.cbxTemplates->count(), 0);
+
+    // Finish then makes nothing, and says so.
+    MessageBox::ClearHistory();
+    w.edtFilename->setText(Q(bare.path() / "page.html"));
+    w.btnFinishClick();
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
+    QVERIFY(!std::filesystem::exists(bare.path() / "page.html"));
+  }
+
  private:
   std::unique_ptr<TempDir> folder_;
   std::unique_ptr<TfrmMain> window_;
