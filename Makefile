@@ -33,3 +33,16 @@ format:
 
 clean:
 	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+
+# Fuzzing (clang and libFuzzer): builds every target in $(FUZZ_DIR) and runs
+# each for FUZZ_SECONDS, one after another. See fuzz/README.md.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: fuzz
+fuzz: deps
+	@bash fuzz/install-deps.sh
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G Ninja -DWORDLARK_BUILD_FUZZ=ON \
+	  -DWORDLARK_BUILD_TESTS=OFF -DWORDLARK_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target wordlark_fuzz
+	@bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
