@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "online/http_client.h"
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+
+// The HTTP client of the online services (the main window's one client), on
+// Qt Network.
+//
+// A call waits in a local event loop, so the windows repaint and take input
+// while it runs; other handlers may therefore run in the middle of a request.
+// The client carries one request at a time: a call made while another one
+// waits fails at once with HttpError Other and leaves the first one alone.
+// Busy() and busyChanged() let the window hold off such calls itself.
+//
+// Connecting: the connect time-out (2 minutes unless set otherwise) runs from
+// the start of a request (and again from every redirect) until the request has
+// gone out on a connected socket, or the server has started to answer. Name
+// look-up and the TCP handshake both fall inside it. After that there is no
+// time-out: a server that accepted the request may take as long as it likes.
+//
+// Only http and https addresses are fetched; redirects are followed (at most
+// 10 in a row, never from https to http), cookies set by the servers are kept
+// in memory for the life of the client and sent back.
+//
+// Disconnect() aborts the request in flight (its call fails with HttpError
+// Other) and drops the idle connections. Destroying the client while a call
+// waits makes that call fail the same way; the caller must not touch the
+// client after that, so an owner that may go while a call waits should be
+// deleted with deleteLater().
+class QtHttpClient : public QObject, public wordlark::HttpClient {
+  Q_OBJECT
+
+ public:
+  static constexpr std::chrono::milliseconds kDefaultConnectTimeout{120000};
+  static constexpr int kMaxRedirects = 10;
+
+  explicit QtHttpClient(QObject* parent = nullptr);
+  ~QtHttpClient() override;
+
+  std::string PostForm(const std::string& url,
+                       const std::vector<wordlark::FormField>& fields) override;
+  void Get(const std::string& url, const wordlark::BodyWriter& write) override;
+  void Disconnect() override;
+
+  // True while a request is in flight.
+  bool Busy() const { return wait_ != nullptr; }
+
+  std::chrono::milliseconds ConnectTimeout() const { return connectTimeout_; }
+  void SetConnectTimeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
+
+ signals:
+  // A request started (true) or ended (false).
+  void busyChanged(bool busy);
+
+ private:
+  struct Wait;
+
+  QNetworkRequest MakeRequest(const std::string& url) const;
+  // Runs `reply` to its end in a local event loop and throws HttpError when it
+  // failed. `write` receives the body as it arrives (GET); without it the body
+  // is returned. Must not touch the object after it has been destroyed.
+  QByteArray Run(QNetworkReply* reply, const wordlark::BodyWriter* write);
+  void CheckIdle() const;
+  void SetWait(Wait* wait);
+
+  QNetworkAccessManager* manager_ = nullptr;
+  Wait* wait_ = nullptr;  // the request in flight, on the waiting call's stack
+  std::chrono::milliseconds connectTimeout_ = kDefaultConnectTimeout;
+};
