@@ -1,0 +1,59 @@
+// Saves one kind of file again and again, alternating between two versions,
+// and says "saved" on standard output after every save. The crash-safety test
+// kills it at random moments and checks what is left on disk.
+//
+//   crash_writer config|page|settings FOLDER
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "letter/config_file.h"
+#include "online/last_news_id.h"
+#include "render/output.h"
+
+namespace {
+
+// Big enough that a save takes a while, different sizes so that a cut file
+// can never pass for the other version.
+std::string Filler(char c, std::size_t n) {
+  return std::string(n, c);
+}
+
+void Said() {
+  static const char kLine[] = "saved\n";
+  if (write(STDOUT_FILENO, kLine, sizeof kLine - 1) < 0) {
+    _exit(3);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: crash_writer config|page|settings FOLDER\n");
+    return 2;
+  }
+  const std::string kind = argv[1];
+  const std::filesystem::path folder = argv[2];
+  for (unsigned long i = 0;; ++i) {
+    const bool second = i % 2 == 1;
+    if (kind == "config") {
+      wordlark::LetterConfiguration letter;
+      letter.edtPageTitle = second ? Filler('b', 150000) : Filler('a', 300000);
+      wordlark::SaveConfiguration(folder / "letter.set", letter);
+    } else if (kind == "page") {
+      wordlark::WritePage(folder / "page.html", second ? Filler('b', 150000) : Filler('a', 300000));
+    } else if (kind == "settings") {
+      if (wordlark::StoreLastNewsId(folder, second ? "200" : "100") !=
+          wordlark::StoreLastNewsIdResult::Stored) {
+        return 4;
+      }
+    } else {
+      return 2;
+    }
+    Said();
+  }
+}
