@@ -137,25 +137,33 @@ void DecodeValue(L& letter, const FieldRef& field, const std::string& text) {
       field);
 }
 
-// True when `text` holds "<%%/" + name + "%%>", the name in any ASCII letter
-// case, as the reader would find it.
-bool HoldsClosingTag(std::string_view text, std::string_view name) {
-  const std::string closing = "<%%/" + std::string(name) + "%%>";
-  for (std::size_t at = text.find("<%%/"); at != std::string_view::npos;
-       at = text.find("<%%/", at + 1)) {
-    if (EqualsIgnoreAsciiCase(text.substr(at, closing.size()), closing)) {
+// True when `text` holds the tag ("<%%" ...), in any ASCII letter case, as the
+// reader would find it.
+bool HoldsTag(std::string_view text, std::string_view tag) {
+  for (std::size_t at = text.find("<%%"); at != std::string_view::npos;
+       at = text.find("<%%", at + 1)) {
+    if (EqualsIgnoreAsciiCase(text.substr(at, tag.size()), tag)) {
       return true;
     }
   }
   return false;
 }
 
-// Refuses a value that would not read back as it was written.
-void CheckStorable(const L& letter, const EntryField& entry, std::string_view value) {
+// Refuses a value that would not read back as it was written. `index` is the
+// entry's position in kEntries.
+void CheckStorable(const L& letter, std::size_t index, std::string_view value) {
+  const EntryField& entry = kEntries[index];
   const std::string name = entry.name;
-  if (HoldsClosingTag(value, name)) {
-    throw Error("The value of " + name + " cannot be saved because it holds \"<%%/" + name +
-                "%%>\".");
+  const std::string closing = "<%%/" + name + "%%>";
+  if (HoldsTag(value, closing)) {
+    throw Error("The value of " + name + " cannot be saved because it holds \"" + closing + "\".");
+  }
+  // The reader looks for the dropped editor of older files anywhere after the
+  // tenth entry: its opening tag in a later value would be taken for it, and
+  // the entries in between would be lost.
+  const std::string dropped = "<%%" + std::string(kDroppedEditor) + "%%>";
+  if (index >= kDroppedEditorAfter && HoldsTag(value, dropped)) {
+    throw Error("The value of " + name + " cannot be saved because it holds \"" + dropped + "\".");
   }
   if (value.find('\0') != std::string_view::npos) {
     throw Error("The value of " + name + " cannot be saved because it holds a NUL character.");
@@ -174,10 +182,10 @@ void CheckStorable(const L& letter, const EntryField& entry, std::string_view va
 
 std::string FormatConfiguration(const LetterConfiguration& letter) {
   TaggedTextWriter writer;
-  for (const EntryField& entry : kEntries) {
-    const std::string value = EncodeValue(letter, entry.field);
-    CheckStorable(letter, entry, value);
-    writer.Add(entry.name, value);
+  for (std::size_t i = 0; i < kEntries.size(); ++i) {
+    const std::string value = EncodeValue(letter, kEntries[i].field);
+    CheckStorable(letter, i, value);
+    writer.Add(kEntries[i].name, value);
   }
   return writer.Text();
 }

@@ -15,8 +15,9 @@ namespace wordlark {
 // as decimal integers; flags "-1" (on) or "0" (off).
 //
 // Throws Error when a value would not come back as it was saved: a value that
-// holds its own closing tag or a NUL character, or a list entry that holds a
-// line break.
+// holds its own closing tag or a NUL character, a value after the tenth entry
+// that holds the opening tag of the dropped "prfEditor4", or a list entry that
+// holds a line break.
 std::string FormatConfiguration(const LetterConfiguration& letter);
 
 // Reads the 42 entries from a tagged working text in order (an entry
