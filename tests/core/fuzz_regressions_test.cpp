@@ -2,9 +2,11 @@
 // that showed it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
+#include "brand/brand_settings.h"
 #include "letter/config_file.h"
 #include "util/error.h"
 #include "util/tagged_text.h"
@@ -59,6 +61,40 @@ TEST(FuzzRegressions, ConfigurationRefusesTheDroppedEditorsTagInLaterValues) {
       EXPECT_EQ(SavedAndLoaded(letter), letter) << c.what;
     }
   }
+}
+
+// Hidden list entries were read by copying and searching the rest of the
+// text once per entry tag: quadratic time for many tags, and quadratic memory
+// for tags nested inside one long value.
+TEST(FuzzRegressions, HiddenBrandEntriesStayLinear) {
+  // Tags without a closing tag: nothing to report, found in linear time.
+  std::string unclosed;
+  for (int i = 0; i < 100000; ++i) {
+    unclosed += "<%%Welcome99%%>x";
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const ParsedBrandSettings parsed = ParseBrandSettings(TaggedTextFromBytes(unclosed));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_TRUE(parsed.hidden.empty());
+  // Linear reading takes milliseconds; the quadratic one took minutes.
+  EXPECT_LT(elapsed, std::chrono::seconds(10));
+
+  // Tags nested in one long value: the outer entry holds the inner ones.
+  std::string nested;
+  for (int i = 0; i < 2000; ++i) {
+    nested += "<%%Link" + std::to_string(20 + i % 3) + "%%>abc";
+  }
+  nested += "<%%/Link20%%><%%/Link21%%><%%/Link22%%>";
+  const std::string text = TaggedTextFromBytes(nested);
+  const ParsedBrandSettings deep = ParseBrandSettings(text);
+  std::size_t reported = 0;
+  for (const HiddenBrandEntry& entry : deep.hidden) {
+    reported += entry.value.size();
+  }
+  EXPECT_LE(reported, text.size());
+  ASSERT_FALSE(deep.hidden.empty());
+  EXPECT_EQ(deep.hidden.front().tag, "Link20");
+  EXPECT_TRUE(deep.hidden.front().value.starts_with("abc<%%Link21%%>abc<%%Link22%%>abc"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Reading the brand record from the settings file and making its choices.
 #include "brand/brand_settings.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <random>
 #include <system_error>
@@ -28,40 +30,66 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// The tag name prefix + digits that stands at `name_at` (just after "<%%" or
+// "<%%/"), followed by "%%>"; empty when there is none.
+std::string_view NumberedTag(std::string_view text, std::size_t name_at, std::string_view prefix) {
+  if (text.size() < name_at + prefix.size() ||
+      !EqualsIgnoreAsciiCase(text.substr(name_at, prefix.size()), prefix)) {
+    return {};
+  }
+  std::size_t digits_end = name_at + prefix.size();
+  while (digits_end < text.size() && IsDigit(text[digits_end])) {
+    ++digits_end;
+  }
+  if (digits_end == name_at + prefix.size() || text.substr(digits_end, 3) != "%%>") {
+    return {};
+  }
+  return text.substr(name_at, digits_end - name_at);
+}
+
 // Entries "<%%" + prefix + digits + "%%>" anywhere in the text that the list
 // reading did not take: a number above `count` (after a gap, out of order, or
 // above 16) or a number written with a leading zero. Only entries with a value
-// are reported, since an empty one reads like a missing one.
+// are reported, since an empty one reads like a missing one. Each value runs to
+// the first closing tag of its name, as ReadTaggedValue reads it; an entry
+// inside the value of a reported one belongs to that value. The closing tags
+// are indexed once, so the text is not searched again for every entry.
 void CollectHidden(std::string_view text, std::string_view prefix, std::size_t count,
                    std::vector<HiddenBrandEntry>& hidden) {
+  std::map<std::string, std::vector<std::size_t>> closings;  // upper-case name -> positions
+  for (std::size_t at = text.find("<%%/"); at != std::string_view::npos;
+       at = text.find("<%%/", at + 1)) {
+    const std::string_view tag = NumberedTag(text, at + 4, prefix);
+    if (!tag.empty()) {
+      closings[AsciiUpper(tag)].push_back(at);
+    }
+  }
+
   std::size_t at = 0;
   while ((at = text.find("<%%", at)) != std::string_view::npos) {
     const std::size_t name_at = at + 3;
     at = name_at;
-    if (text.size() < name_at + prefix.size() ||
-        !EqualsIgnoreAsciiCase(text.substr(name_at, prefix.size()), prefix)) {
+    const std::string_view tag = NumberedTag(text, name_at, prefix);
+    if (tag.empty()) {
       continue;
     }
-    std::size_t digits_end = name_at + prefix.size();
-    while (digits_end < text.size() && IsDigit(text[digits_end])) {
-      ++digits_end;
-    }
-    const std::string_view digits =
-        text.substr(name_at + prefix.size(), digits_end - name_at - prefix.size());
-    if (digits.empty() || text.substr(digits_end, 3) != "%%>") {
-      continue;
-    }
+    const std::string_view digits = tag.substr(prefix.size());
     const bool taken = digits.front() != '0' && digits.size() <= 4 &&
                        static_cast<std::size_t>(std::stoi(std::string(digits))) <= count;
     if (taken) {
       continue;
     }
-    const std::string tag(text.substr(name_at, digits_end - name_at));
-    std::string rest(text.substr(name_at - 3));
-    std::string value = ReadTaggedValue(rest, tag);
-    if (!value.empty()) {
-      hidden.push_back({tag, std::move(value)});
+    const auto found = closings.find(AsciiUpper(tag));
+    if (found == closings.end()) {
+      continue;
     }
+    const std::size_t value_at = name_at + tag.size() + 3;
+    const auto close = std::lower_bound(found->second.begin(), found->second.end(), value_at);
+    if (close == found->second.end() || *close == value_at) {
+      continue;
+    }
+    hidden.push_back({std::string(tag), std::string(text.substr(value_at, *close - value_at))});
+    at = *close + tag.size() + 7;
   }
 }
 

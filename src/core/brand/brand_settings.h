@@ -79,7 +79,9 @@ struct BrandSettings {
 };
 
 // One entry of a list that is never read: it stands after a gap in the
-// numbering (an empty or absent entry), or its number is above 16.
+// numbering (an empty or absent entry), or its number is above 16. Its value
+// runs to the first closing tag of its name; an entry of the same list inside
+// that value belongs to the value and is not reported again.
 struct HiddenBrandEntry {
   std::string tag;  // "Welcome4", "Banner17", ...
   std::string value;
