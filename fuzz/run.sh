@@ -15,7 +15,7 @@ seconds=${2:-60}
 shift 2 || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(dollar_hex text ini tagged_text news skin config brand_settings render cipher)
+  targets=(dollar_hex text ini last_news_id tagged_text news skin config brand_settings render cipher)
 fi
 data=$root/tests/data
 sep=$'\n@@LETTER@@\n'
@@ -48,6 +48,11 @@ seeds_of() {
       printf '12^Spring sale\xafOK' >"$dir/latest"
       printf '$3Cp$3EHello$2C world$3C/p$3E\xafOK' >"$dir/details"
       printf 'INVALIDNEWS' >"$dir/invalid" ;;
+    last_news_id)
+      for f in "$data"/brand/*.txt; do
+        { printf '42\n'; cat "$f"; } >"$dir/$(basename "$f")"
+      done
+      printf '7\n<%%%%LastNewsId%%%%>5<%%%%/LastNewsId%%%%>\r\n' >"$dir/stored" ;;
     dollar_hex)
       printf '$3Cp$3EHello$2C world$3C/p$3E' >"$dir/escaped"
       printf 'plain $4' >"$dir/short" ;;
