@@ -38,6 +38,10 @@
 #include "brand/WebLinks.h"
 #include "brand/skin.h"
 #include "letter/config_file.h"
+#include "online/NewsBalloon.h"
+#include "online/QtHttpClient.h"
+#include "online/TfrmNews.h"
+#include "online/update.h"
 #include "render/output.h"
 #include "util/error.h"
 #include "util/file_io.h"
@@ -191,6 +195,8 @@ void TfrmMain::BuildWindow() {
     Bind(btnMakeMoney, &QPushButton::clicked, &TfrmMain::btnMakeMoneyClick);
     Bind(btnAbout, &QPushButton::clicked, &TfrmMain::btnAboutClick);
     Bind(btnHelp, &QToolButton::clicked, &TfrmMain::btnHelpClick);
+    Bind(btnNews, &QToolButton::clicked, &TfrmMain::btnNewsClick);
+    Bind(btnUpdate, &QToolButton::clicked, &TfrmMain::btnUpdateClick);
     Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
   }
 
@@ -253,6 +259,15 @@ void TfrmMain::BuildWindow() {
   }
   main->addWidget(panLinks);
   pgcPrinc->addWidget(stsMain);
+
+  // One request at a time: the news and update buttons rest while one runs.
+  IdHTTP1 = new QtHttpClient(this);
+  IdHTTP1->setObjectName(QStringLiteral("IdHTTP1"));
+  updateBaseUrl_ = std::string(UpdateBaseURL());
+  connect(IdHTTP1, &QtHttpClient::busyChanged, this, [this](bool busy) {
+    btnNews->setEnabled(!busy);
+    btnUpdate->setEnabled(!busy);
+  });
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -737,13 +752,104 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
+  // A request in flight ends now; the handler waiting for it sees closing_
+  // and goes no further.
+  closing_ = true;
   Timer1->stop();
+  IdHTTP1->Disconnect();
+}
+
+// ---------------------------------------------------------------------------
+// News and live update.
+
+void TfrmMain::btnNewsClick() {
+  if (IdHTTP1->Busy()) {
+    return;
+  }
+  newsList_.clear();
+  bool ok = false;
+  if (const auto level = ActiveNewsLevel(brand_)) {
+    NewsListResult result = FetchNewsList(*IdHTTP1, *level, brand_.BranderCode);
+    if (closing_) {
+      return;
+    }
+    if (!result.message.empty()) {
+      MessageBox::Warning(this, Q(result.message));
+    }
+    ok = result.ok;
+    newsList_ = std::move(result.items);
+  }
+  if (ok && !newsList_.empty()) {
+    TfrmNews news(newsList_, brand_, programFolder_, *IdHTTP1, this);
+    news.exec();
+    return;
+  }
+  MessageBox::Information(this, tr("There's no news for this application!"));
+}
+
+void TfrmMain::ShowNewsBalloon(const QString& text) {
+  ::ShowNewsBalloon(btnNews, text);
 }
 
 void TfrmMain::Timer1Timer() {
-  // The start-up checks of the online services run here once they exist; the
-  // timer fires once per start.
   Timer1->stop();
+  if (IdHTTP1->Busy()) {
+    Timer1->start();  // never overlap a request the user started; try again shortly
+    return;
+  }
+  const auto balloon = StartupNewsBalloon(*IdHTTP1, brand_, programFolder_);
+  if (closing_) {
+    return;
+  }
+  if (balloon) {
+    ShowNewsBalloon(Q(*balloon));
+  }
+  CheckForUpdate(true);
+}
+
+void TfrmMain::btnUpdateClick() {
+  if (!IdHTTP1->Busy()) {
+    CheckForUpdate(false);
+  }
+}
+
+void TfrmMain::CheckForUpdate(bool quiet) {
+  UpdateCheck check;
+  try {
+    check = CheckForUpdateInfo(*IdHTTP1, programFolder_, updateBaseUrl_);
+  } catch (const FileError&) {
+    // A program folder that cannot take the information file: no update can
+    // be checked. Only a check the user asked for says why.
+    if (!quiet && !closing_) {
+      throw;
+    }
+    return;
+  }
+  if (closing_) {
+    return;
+  }
+  if (!check.available) {
+    if (!quiet) {
+      MessageBox::Information(this, Q(std::string(kNoUpdatesMessage)));
+    }
+    return;
+  }
+  if (MessageBox::Show(this, MessageBox::Kind::Information, Q(UpdateQuestion(check.version_text)),
+                       true) != MessageBox::Button::Ok) {
+    return;
+  }
+  const std::filesystem::path updater = UpdaterPath(programFolder_);
+  if (!std::filesystem::is_regular_file(updater)) {
+    MessageBox::Warning(this, Q(std::string(kUpdaterMissingMessage)));
+    return;
+  }
+  if (MessageBox::Show(this, MessageBox::Kind::Information, Q(std::string(kUpdateCloseQuestion)),
+                       true) != MessageBox::Button::Ok) {
+    return;
+  }
+  StartProgram(QString::fromStdString(updater.string()),
+               Q(UpdaterParameters(updateBaseUrl_)).split(QLatin1Char(' ')));
+  close();
 }
 
 // ---------------------------------------------------------------------------

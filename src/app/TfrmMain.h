@@ -10,6 +10,7 @@
 #include "brand/brand_settings.h"
 #include "letter/letter_configuration.h"
 #include "letter/list_items.h"
+#include "online/news.h"
 #include "render/catalogue.h"
 
 namespace wordlark {
@@ -18,6 +19,7 @@ class HtmlEditor;
 using wordlark::HtmlEditor;
 
 class ClickableLabel;
+class QtHttpClient;
 class ColorBox;
 class LinkLabel;
 class FormatToolbar;
@@ -127,7 +129,15 @@ class TfrmMain : public QMainWindow {
   void btnThanksClick();
   QString WelcomeText() const { return welcomeText_; }
 
+  // News and live update.
+  void btnNewsClick();
+  void ShowNewsBalloon(const QString& text);
   void Timer1Timer();
+  void CheckForUpdate(bool quiet);
+  void btnUpdateClick();
+  const wordlark::NewsList& NewsList() const { return newsList_; }
+  // Where the live update looks (tests point it at their own server).
+  void SetUpdateBaseUrl(const std::string& url) { updateBaseUrl_ = url; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -264,6 +274,7 @@ class TfrmMain : public QMainWindow {
   QPushButton* btnFinish = nullptr;
 
   QTimer* Timer1 = nullptr;
+  QtHttpClient* IdHTTP1 = nullptr;  // the one HTTP client of the window
 
  private:
   std::filesystem::path programFolder_;
@@ -279,5 +290,8 @@ class TfrmMain : public QMainWindow {
   QString pageDialogFolder_;
   QString configOpenFolder_;
   QString configSaveFolder_;
+  wordlark::NewsList newsList_;
+  std::string updateBaseUrl_;
   bool shown_ = false;
+  bool closing_ = false;  // set once the window closes: no handler goes on after that
 };

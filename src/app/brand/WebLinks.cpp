@@ -2,10 +2,12 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QProcess>
 
 namespace {
 
 std::function<bool(const QUrl&)> g_opener;
+std::function<bool(const QString&, const QStringList&)> g_starter;
 
 }  // namespace
 
@@ -41,6 +43,17 @@ bool OpenUrlInBrowser(const QString& url) {
 
 void SetUrlOpenerForTesting(std::function<bool(const QUrl&)> opener) {
   g_opener = std::move(opener);
+}
+
+bool StartProgram(const QString& program, const QStringList& arguments) {
+  if (g_starter) {
+    return g_starter(program, arguments);
+  }
+  return QProcess::startDetached(program, arguments);
+}
+
+void SetProgramStarterForTesting(std::function<bool(const QString&, const QStringList&)> starter) {
+  g_starter = std::move(starter);
 }
 
 LinkLabel::LinkLabel(const QString& caption, const QString& url, QWidget* parent)

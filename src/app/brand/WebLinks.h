@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -20,6 +21,12 @@ QUrl BrowsableUrl(const QString& url);
 
 // For tests: where addresses go instead of the desktop (none: the desktop).
 void SetUrlOpenerForTesting(std::function<bool(const QUrl&)> opener);
+
+// Starts a program of its own, not waiting for it; true when it started.
+bool StartProgram(const QString& program, const QStringList& arguments);
+
+// For tests: where program starts go instead (none: really start them).
+void SetProgramStarterForTesting(std::function<bool(const QString&, const QStringList&)> starter);
 
 // A text link: its caption underlined in Arial, the hand cursor, blue while
 // the mouse is over it; a click opens its URL.

@@ -74,9 +74,14 @@ std::string ReadOfferedVersion(const std::filesystem::path& info_file) {
 }
 
 UpdateCheck CheckForUpdateInfo(HttpClient& client, const std::filesystem::path& program_folder) {
+  return CheckForUpdateInfo(client, program_folder, UpdateBaseURL());
+}
+
+UpdateCheck CheckForUpdateInfo(HttpClient& client, const std::filesystem::path& program_folder,
+                               std::string_view base_url) {
   const std::filesystem::path local = program_folder / kUpdateInfoFileName;
   UpdateCheck check;
-  if (!DownloadToFile(client, UpdateInfoURL(), local)) {
+  if (!DownloadToFile(client, std::string(base_url) + std::string(kUpdateInfoFileName), local)) {
     return check;
   }
   std::error_code ec;
@@ -101,7 +106,11 @@ std::filesystem::path UpdaterPath(const std::filesystem::path& program_folder) {
 }
 
 std::string UpdaterParameters() {
-  return std::string(UpdateBaseURL()) + " " + std::string(ApplicationVersion) + " A";
+  return UpdaterParameters(UpdateBaseURL());
+}
+
+std::string UpdaterParameters(std::string_view base_url) {
+  return std::string(base_url) + " " + std::string(ApplicationVersion) + " A";
 }
 
 }  // namespace wordlark

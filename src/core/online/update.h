@@ -60,11 +60,15 @@ struct UpdateCheck {
 // is not newer means no update. Throws FileError only when the information file
 // cannot be created in the program folder.
 UpdateCheck CheckForUpdateInfo(HttpClient& client, const std::filesystem::path& program_folder);
+// The same against another update folder (which ends in "/").
+UpdateCheck CheckForUpdateInfo(HttpClient& client, const std::filesystem::path& program_folder,
+                               std::string_view base_url);
 
 // Program folder / "Updater.exe".
 std::filesystem::path UpdaterPath(const std::filesystem::path& program_folder);
 
 // The updater's parameter line: UpdateBaseURL() + " " + ApplicationVersion + " A".
 std::string UpdaterParameters();
+std::string UpdaterParameters(std::string_view base_url);
 
 }  // namespace wordlark
