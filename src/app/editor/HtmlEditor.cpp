@@ -1,0 +1,635 @@
+#include "HtmlEditor.h"
+
+#include <unistd.h>
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <algorithm>
+#include <array>
+
+#include "letter/editor_document.h"
+
+// Resources of a static library must be registered by name from outside any
+// namespace.
+static void InitEditorResources() {
+  Q_INIT_RESOURCE(html_editor);
+}
+
+namespace wordlark {
+
+namespace {
+
+constexpr auto kScriptWorld = QWebEngineScript::ApplicationWorld;
+
+// The page the document is loaded into. It has no content of its own; the
+// editor's script builds the body from the text given to SetHtml.
+constexpr char kShellHtml[] =
+    "<html><head><meta charset=\"utf-8\"><style>"
+    "html{height:100%}body{min-height:calc(100% - 16px);overflow-wrap:break-word}"
+    "</style></head><body></body></html>";
+
+void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
+  if (flags.split(' ').contains(flag)) {
+    return;
+  }
+  if (!flags.isEmpty()) {
+    flags += ' ';
+  }
+  flags += flag;
+}
+
+// One off-the-record profile serves every editor while any exists.
+QWebEngineProfile* g_profile = nullptr;
+int g_profile_users = 0;
+
+QWebEngineProfile* AcquireProfile() {
+  if (g_profile == nullptr) {
+    g_profile = new QWebEngineProfile();
+    g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    g_profile->setSpellCheckEnabled(false);
+    QWebEngineSettings* settings = g_profile->settings();
+    // The documents' own scripts never run; the editor's script lives in a
+    // world of its own, which this switch does not affect.
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+  }
+  ++g_profile_users;
+  return g_profile;
+}
+
+void ReleaseProfile() {
+  if (--g_profile_users == 0) {
+    delete g_profile;
+    g_profile = nullptr;
+  }
+}
+
+QString ReadResource(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    qWarning("HtmlEditor: resource %s is missing", qPrintable(path));
+    return {};
+  }
+  return QString::fromUtf8(file.readAll());
+}
+
+// The channel library and the editor's own script, as one script for the
+// isolated world.
+const QString& EditorScriptSource() {
+  static const QString source = [] {
+    InitEditorResources();
+    return ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QStringLiteral("\n") +
+           ReadResource(QStringLiteral(":/wordlark/editor/html_editor.js"));
+  }();
+  return source;
+}
+
+// `value` as a JavaScript literal.
+QString JsLiteral(const QJsonValue& value) {
+  const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+  return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+bool IsAsciiLetter(QChar c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool IsTagNameChar(QChar c) {
+  return IsAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u':' || c == u'_';
+}
+
+// Index just past the '>' closing the tag that starts at `lt`, skipping
+// quoted attribute values; the text's size when the tag never closes.
+qsizetype TagEnd(QStringView text, qsizetype lt) {
+  QChar quote;
+  for (qsizetype i = lt + 1; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (!quote.isNull()) {
+      if (c == quote) {
+        quote = QChar();
+      }
+    } else if (c == u'"' || c == u'\'') {
+      quote = c;
+    } else if (c == u'>') {
+      return i + 1;
+    }
+  }
+  return text.size();
+}
+
+// The lower-case name of the tag at `lt` ("<name" or "</name"), empty when
+// `lt` does not start a tag.
+QString TagNameAt(QStringView text, qsizetype lt, bool* closing) {
+  qsizetype i = lt + 1;
+  *closing = i < text.size() && text[i] == u'/';
+  if (*closing) {
+    ++i;
+  }
+  if (i >= text.size() || !IsAsciiLetter(text[i])) {
+    return {};
+  }
+  const qsizetype start = i;
+  while (i < text.size() && IsTagNameChar(text[i])) {
+    ++i;
+  }
+  return text.mid(start, i - start).toString().toLower();
+}
+
+QString LowerTagNames(QStringView text) {
+  QString out;
+  out.reserve(text.size());
+  qsizetype i = 0;
+  while (i < text.size()) {
+    if (text[i] != u'<') {
+      out += text[i++];
+      continue;
+    }
+    if (text.mid(i).startsWith(u"<!--")) {
+      const qsizetype close = text.indexOf(u"-->", i + 4);
+      const qsizetype end = close < 0 ? text.size() : close + 3;
+      out += text.mid(i, end - i);
+      i = end;
+      continue;
+    }
+    bool closing = false;
+    const QString name = TagNameAt(text, i, &closing);
+    if (name.isEmpty()) {
+      out += text[i++];
+      continue;
+    }
+    const qsizetype name_end = i + 1 + (closing ? 1 : 0) + name.size();
+    const qsizetype end = TagEnd(text, i);
+    out += closing ? u"</" : u"<";
+    out += name;
+    out += text.mid(name_end, end - name_end);
+    i = end;
+  }
+  return out;
+}
+
+bool IsInvisibleChar(QChar c) {
+  return c.isSpace() || c == QChar(0x200B) || c == QChar(0x200C) || c == QChar(0x200D) ||
+         c == QChar(0xFEFF);
+}
+
+// Character references that stand for blank space.
+bool IsBlankReference(QStringView name) {
+  static const std::array<QStringView, 11> blanks = {u"nbsp", u"NonBreakingSpace",
+                                                     u"#160", u"#xa0",
+                                                     u"#xA0", u"#Xa0",
+                                                     u"#XA0", u"#32",
+                                                     u"#9",   u"#10",
+                                                     u"#13"};
+  for (QStringView blank : blanks) {
+    if (name == blank) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Elements that show on their own, without any text in them.
+bool IsVisibleElement(const QString& name) {
+  static const QStringList names = {
+      QStringLiteral("img"),     QStringLiteral("hr"),       QStringLiteral("input"),
+      QStringLiteral("select"),  QStringLiteral("textarea"), QStringLiteral("button"),
+      QStringLiteral("iframe"),  QStringLiteral("object"),   QStringLiteral("embed"),
+      QStringLiteral("video"),   QStringLiteral("audio"),    QStringLiteral("canvas"),
+      QStringLiteral("svg"),     QStringLiteral("math"),     QStringLiteral("table"),
+      QStringLiteral("li"),      QStringLiteral("fieldset"), QStringLiteral("meter"),
+      QStringLiteral("progress")};
+  return names.contains(name);
+}
+
+// Elements whose content is never shown.
+bool IsHiddenContainer(const QString& name) {
+  static const QStringList names = {QStringLiteral("script"),  QStringLiteral("style"),
+                                    QStringLiteral("title"),   QStringLiteral("template"),
+                                    QStringLiteral("noembed"), QStringLiteral("noframes")};
+  return names.contains(name);
+}
+
+}  // namespace
+
+void PrepareWebEngineEnvironment() {
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  AppendChromiumFlag(flags, "--renderer-process-limit=1");
+  // Without a display there is no GPU to use; software drawing avoids the
+  // failing GPU process start-up.
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (platform.startsWith("offscreen") || platform.startsWith("minimal")) {
+    AppendChromiumFlag(flags, "--disable-gpu");
+  }
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+  // The renderer's sandbox refuses to start for root.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+// The page never leaves the editor's document: every navigation but the
+// editor's own load is refused, a followed link goes to the editor, and no
+// new windows open.
+class EditorPage : public QWebEnginePage {
+ public:
+  EditorPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
+
+  void AllowShellLoad() { shell_load_allowed_ = true; }
+  void SetLinkHandler(std::function<void(const QUrl&)> handler) {
+    link_handler_ = std::move(handler);
+  }
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool is_main_frame) override {
+    if (is_main_frame && shell_load_allowed_ && url.scheme() == u"data") {
+      shell_load_allowed_ = false;
+      return true;
+    }
+    if (is_main_frame && type == NavigationTypeLinkClicked && link_handler_) {
+      link_handler_(url);
+    }
+    return false;
+  }
+
+  QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+ private:
+  bool shell_load_allowed_ = false;
+  std::function<void(const QUrl&)> link_handler_;
+};
+
+// The object the page's script reaches over the web channel.
+class EditorBridge : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit EditorBridge(HtmlEditor* editor) : QObject(editor), editor_(editor) {}
+
+  Q_INVOKABLE void pageReady() { editor_->OnPageReady(); }
+  Q_INVOKABLE void pageLoaded(int generation, const QString& body) {
+    editor_->OnPageLoaded(generation, body);
+  }
+  Q_INVOKABLE void pageChanged(int generation, const QString& body) {
+    editor_->OnPageChanged(generation, body);
+  }
+  Q_INVOKABLE void linkClicked(const QString& href) { editor_->OnLinkClicked(href); }
+
+ private:
+  HtmlEditor* editor_;
+};
+
+HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
+  link_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+  view_ = new QWebEngineView(this);
+  page_ = new EditorPage(AcquireProfile(), view_);
+  page_->SetLinkHandler([this](const QUrl& url) {
+    if (browse_mode_) {
+      OpenLink(url);
+    }
+  });
+
+  bridge_ = new EditorBridge(this);
+  auto* channel = new QWebChannel(page_);
+  channel->registerObject(QStringLiteral("wordlarkEditor"), bridge_);
+  page_->setWebChannel(channel, kScriptWorld);
+
+  QWebEngineScript script;
+  script.setName(QStringLiteral("wordlark-editor"));
+  script.setSourceCode(EditorScriptSource());
+  script.setInjectionPoint(QWebEngineScript::DocumentReady);
+  script.setWorldId(kScriptWorld);
+  script.setRunsOnSubFrames(false);
+  page_->scripts().insert(script);
+
+  view_->setPage(page_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view_);
+  setFocusProxy(view_);
+
+  connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus, int) { OnRenderProcessGone(); });
+
+  LoadShell();
+}
+
+HtmlEditor::~HtmlEditor() {
+  // The page must go before the profile it uses.
+  delete view_;
+  view_ = nullptr;
+  page_ = nullptr;
+  ReleaseProfile();
+}
+
+void HtmlEditor::LoadShell() {
+  page_up_ = false;
+  page_->AllowShellLoad();
+  page_->setHtml(QString::fromLatin1(kShellHtml));
+}
+
+void HtmlEditor::RunScript(const QString& source) {
+  page_->runJavaScript(source, kScriptWorld);
+}
+
+void HtmlEditor::SendLoad(const QString& text) {
+  RunScript(QStringLiteral("wordlarkEditor.load(%1, %2);")
+                .arg(JsLiteral(text), QString::number(generation_)));
+}
+
+void HtmlEditor::SendConfiguration() {
+  if (page_up_) {
+    RunScript(QStringLiteral("wordlarkEditor.configure(%1, %2);")
+                  .arg(browse_mode_ ? u"true" : u"false", use_div_ ? u"true" : u"false"));
+  }
+}
+
+void HtmlEditor::SetHtml(const QString& text) {
+  ++generation_;
+  body_ = BodyContentOf(text);
+  // Line breaks after the closing body tag would end up in the body when the
+  // page parses the text, and grow with every save and load.
+  static const QRegularExpression after_body(QStringLiteral("(</body\\s*>)\\s*(</html\\s*>)?\\s*$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+  QString page_text = text;
+  page_text.replace(after_body, QStringLiteral("\\1"));
+  if (page_up_) {
+    pending_.reset();
+    SendLoad(page_text);
+  } else {
+    pending_ = page_text;
+  }
+}
+
+QString HtmlEditor::GetHtml() const {
+  return QString::fromStdString(EditorDocumentHtml(body_.toStdString()));
+}
+
+QString HtmlEditor::GetBodyHtml() const {
+  if (!HasVisibleContent(body_)) {
+    return QString::fromUtf8(kEmptyEditorBody.data(), qsizetype(kEmptyEditorBody.size()));
+  }
+  return QString::fromStdString(EditorBodyHtml(body_.toStdString()));
+}
+
+void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
+  if (!IsReady() || browse_mode_) {
+    return;
+  }
+  struct Command {
+    QStringView name;
+    QStringView page_command;
+    enum Kind { kNone, kColor, kSize, kFace } kind;
+  };
+  // BackColor colours the text's background, which the page calls hiliteColor.
+  static constexpr std::array<Command, 15> commands = {{
+      {u"Bold", u"bold", Command::kNone},
+      {u"Italic", u"italic", Command::kNone},
+      {u"Underline", u"underline", Command::kNone},
+      {u"InsertOrderedList", u"insertOrderedList", Command::kNone},
+      {u"InsertUnorderedList", u"insertUnorderedList", Command::kNone},
+      {u"Indent", u"indent", Command::kNone},
+      {u"Outdent", u"outdent", Command::kNone},
+      {u"JustifyLeft", u"justifyLeft", Command::kNone},
+      {u"JustifyCenter", u"justifyCenter", Command::kNone},
+      {u"JustifyRight", u"justifyRight", Command::kNone},
+      {u"JustifyFull", u"justifyFull", Command::kNone},
+      {u"ForeColor", u"foreColor", Command::kColor},
+      {u"BackColor", u"hiliteColor", Command::kColor},
+      {u"FontSize", u"fontSize", Command::kSize},
+      {u"FontName", u"fontName", Command::kFace},
+  }};
+  const auto it = std::find_if(commands.begin(), commands.end(),
+                               [&](const Command& c) { return c.name == name; });
+  if (it == commands.end()) {
+    return;
+  }
+
+  QJsonValue argument;  // null: the command takes no value
+  switch (it->kind) {
+    case Command::kNone:
+      break;
+    case Command::kColor: {
+      QColor color;
+      if (value.metaType() == QMetaType::fromType<QColor>()) {
+        color = value.value<QColor>();
+      } else if (value.canConvert<QString>()) {
+        color = QColor::fromString(value.toString());
+      }
+      if (!color.isValid()) {
+        return;
+      }
+      argument = color.name(QColor::HexRgb);
+      break;
+    }
+    case Command::kSize: {
+      bool ok = false;
+      const int size = value.toInt(&ok);
+      if (!ok || size < 1 || size > 7) {
+        return;
+      }
+      argument = QString::number(size);
+      break;
+    }
+    case Command::kFace: {
+      const QString face = value.toString().trimmed();
+      if (face.isEmpty()) {
+        return;
+      }
+      argument = face;
+      break;
+    }
+  }
+  RunScript(QStringLiteral("wordlarkEditor.exec(%1, %2);")
+                .arg(JsLiteral(it->page_command.toString()), JsLiteral(argument)));
+}
+
+void HtmlEditor::SetBrowseMode(bool on) {
+  browse_mode_ = on;
+  SendConfiguration();
+}
+
+void HtmlEditor::SetUseDivOnCarriageReturn(bool on) {
+  use_div_ = on;
+  SendConfiguration();
+}
+
+void HtmlEditor::SetLinkOpener(LinkOpener opener) {
+  link_opener_ = std::move(opener);
+}
+
+bool HtmlEditor::IsReady() const {
+  return page_up_ && loaded_generation_ == generation_;
+}
+
+void HtmlEditor::OnPageReady() {
+  page_up_ = true;
+  crashes_in_a_row_ = 0;
+  SendConfiguration();
+  // Until the first SetHtml the copy is the empty document; after a crashed
+  // renderer it is the user's text, which the new page takes over.
+  SendLoad(pending_.value_or(body_));
+  pending_.reset();
+}
+
+void HtmlEditor::OnPageLoaded(int generation, const QString& body) {
+  if (generation != generation_) {
+    return;
+  }
+  body_ = body;
+  loaded_generation_ = generation;
+  emit documentReady();
+}
+
+void HtmlEditor::OnPageChanged(int generation, const QString& body) {
+  if (generation != generation_ || loaded_generation_ != generation || body == body_) {
+    return;
+  }
+  body_ = body;
+  emit contentChanged();
+}
+
+void HtmlEditor::OnLinkClicked(const QString& href) {
+  if (browse_mode_) {
+    OpenLink(QUrl(href));
+  }
+}
+
+void HtmlEditor::OpenLink(const QUrl& url) {
+  static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
+                                      QStringLiteral("ftp"), QStringLiteral("mailto")};
+  if (!url.isValid() || !schemes.contains(url.scheme().toLower()) || !link_opener_) {
+    return;
+  }
+  link_opener_(url);
+}
+
+void HtmlEditor::OnRenderProcessGone() {
+  // The copy stays as it is; a fresh page takes it over. A renderer that
+  // keeps failing is not restarted for ever.
+  const bool was_up = page_up_;
+  page_up_ = false;
+  loaded_generation_ = -1;
+  if (was_up && !pending_) {
+    pending_ = body_;
+  }
+  if (++crashes_in_a_row_ <= 3) {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (page_ != nullptr) {
+            LoadShell();
+          }
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+bool HtmlEditor::HasVisibleContent(const QString& body_content) {
+  const QStringView text(body_content);
+  qsizetype i = 0;
+  while (i < text.size()) {
+    const QChar c = text[i];
+    if (c == u'<') {
+      if (text.mid(i).startsWith(u"<!--")) {
+        const qsizetype close = text.indexOf(u"-->", i + 4);
+        if (close < 0) {
+          return false;
+        }
+        i = close + 3;
+        continue;
+      }
+      if (i + 1 < text.size() && (text[i + 1] == u'!' || text[i + 1] == u'?')) {
+        i = TagEnd(text, i);
+        continue;
+      }
+      bool closing = false;
+      const QString name = TagNameAt(text, i, &closing);
+      if (name.isEmpty()) {
+        return true;  // a lone '<' is text
+      }
+      if (!closing && IsVisibleElement(name)) {
+        return true;
+      }
+      i = TagEnd(text, i);
+      if (!closing && IsHiddenContainer(name)) {
+        const qsizetype close = text.indexOf(QString(QStringLiteral("</") + name), i, Qt::CaseInsensitive);
+        if (close < 0) {
+          return false;
+        }
+        i = TagEnd(text, close);
+      }
+      continue;
+    }
+    if (c == u'&') {
+      const qsizetype semicolon = text.indexOf(u';', i + 1);
+      if (semicolon < 0 || semicolon - i > 32 ||
+          !IsBlankReference(text.mid(i + 1, semicolon - i - 1))) {
+        return true;
+      }
+      i = semicolon + 1;
+      continue;
+    }
+    if (!IsInvisibleChar(c)) {
+      return true;
+    }
+    ++i;
+  }
+  return false;
+}
+
+QString HtmlEditor::BodyContentOf(const QString& text) {
+  static const QRegularExpression body_open(QStringLiteral("<body(?=[\\s/>]|$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch open = body_open.match(text);
+  if (open.hasMatch()) {
+    const qsizetype start = TagEnd(text, open.capturedStart());
+    qsizetype end = text.lastIndexOf(u"</body", -1, Qt::CaseInsensitive);
+    if (end < start) {
+      end = text.size();
+      static const QRegularExpression html_close(QStringLiteral("</html\\s*>\\s*$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+      const QRegularExpressionMatch close = html_close.match(text, start);
+      if (close.hasMatch()) {
+        end = close.capturedStart();
+      }
+    }
+    return LowerTagNames(QStringView(text).mid(start, end - start));
+  }
+  // No body tag: whatever is not the document's frame is the body.
+  static const QRegularExpression frame(
+      QStringLiteral(
+          "<!doctype[^>]*>|</?html(?=[\\s/>])[^>]*>|<head(?=[\\s/>])[^>]*>.*?</head\\s*>"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  QString content = text;
+  content.remove(frame);
+  return LowerTagNames(content);
+}
+
+}  // namespace wordlark
+
+#include "HtmlEditor.moc"

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QWebEngineView;
+
+namespace wordlark {
+
+class EditorBridge;
+class EditorPage;
+
+// Sets up the process for the web engine behind the editors: all views share
+// one renderer process, the sandbox is off when running as root (it cannot
+// start there), and without a real display the GPU stays unused. Call once in
+// main() before the QApplication is created.
+void PrepareWebEngineEnvironment();
+
+// The rich-text editor of every formatted section, and the display of HTML
+// pages (welcome page, news). The document lives in a web page whose body is
+// editable; commands go to the page's editing commands.
+//
+// The widget keeps a copy of the body that the page keeps current, so reading
+// never waits for the page. The page's own scripts never run: the editor's
+// script works in a separate script world.
+class HtmlEditor : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(bool BrowseMode READ BrowseMode WRITE SetBrowseMode)
+  Q_PROPERTY(
+      bool UseDivOnCarriageReturn READ UseDivOnCarriageReturn WRITE SetUseDivOnCarriageReturn)
+
+ public:
+  // Opens a link outside the program; receives only http, https, ftp and
+  // mailto addresses.
+  using LinkOpener = std::function<void(const QUrl&)>;
+
+  explicit HtmlEditor(QWidget* parent = nullptr);
+  ~HtmlEditor() override;
+
+  // Replaces the whole document with `text` parsed as HTML; a fragment
+  // without html and body becomes the body. Works before the page has loaded
+  // and while the widget is hidden; GetHtml reflects it at once.
+  void SetHtml(const QString& text);
+
+  // The document in its fixed form: the standard head, then the body's
+  // content (see EditorDocumentHtml).
+  QString GetHtml() const;
+
+  // "<body>" + content + "</body>", or exactly "<body>&nbsp;</body>" when the
+  // document holds nothing a reader would see.
+  QString GetBodyHtml() const;
+
+  // Runs one formatting command on the selection, or on the block around the
+  // caret: "Bold", "Italic", "Underline", "InsertOrderedList",
+  // "InsertUnorderedList", "Indent", "Outdent", "JustifyLeft",
+  // "JustifyCenter", "JustifyRight", "JustifyFull", "ForeColor" and
+  // "BackColor" (a QColor or a colour name), "FontSize" (1 to 7), "FontName"
+  // (a face name). Anything else, a bad value, a document that is not ready
+  // or browse mode: nothing happens.
+  void ExecCommand(const QString& name, const QVariant& value = {});
+
+  // A browse-mode view shows the document without editing; a click on a link
+  // goes to the link opener instead of navigating.
+  bool BrowseMode() const { return browse_mode_; }
+  void SetBrowseMode(bool on);
+
+  // Enter starts a div instead of a paragraph.
+  bool UseDivOnCarriageReturn() const { return use_div_; }
+  void SetUseDivOnCarriageReturn(bool on);
+
+  // Replaces the default link opener (QDesktopServices::openUrl).
+  void SetLinkOpener(LinkOpener opener);
+
+  // True once the page holds the document of the last SetHtml.
+  bool IsReady() const;
+
+  // Whether body content holds anything a reader would see: text other than
+  // blanks and no-break spaces, or an element that shows by itself (a
+  // picture, a rule, a form control, a table, a list item ...).
+  static bool HasVisibleContent(const QString& body_content);
+
+  // The content of the body of `text` read as a document or fragment, with
+  // element names in lower case: the form the page will give it.
+  static QString BodyContentOf(const QString& text);
+
+ signals:
+  // The document changed in the page: typing, a command, undo. SetHtml does
+  // not count.
+  void contentChanged();
+  // The page has taken over the document of the last SetHtml.
+  void documentReady();
+
+ private:
+  friend class EditorBridge;
+
+  void LoadShell();
+  void SendLoad(const QString& text);
+  void SendConfiguration();
+  void RunScript(const QString& source);
+  void OpenLink(const QUrl& url);
+
+  void OnPageReady();
+  void OnPageLoaded(int generation, const QString& body);
+  void OnPageChanged(int generation, const QString& body);
+  void OnLinkClicked(const QString& href);
+  void OnRenderProcessGone();
+
+  QWebEngineView* view_ = nullptr;
+  EditorPage* page_ = nullptr;
+  EditorBridge* bridge_ = nullptr;
+
+  QString body_;                    // the body's content as last known
+  std::optional<QString> pending_;  // text waiting for the page to come up
+  int generation_ = 0;              // counts SetHtml calls; stale reports are dropped
+  int loaded_generation_ = -1;
+  bool page_up_ = false;
+  int crashes_in_a_row_ = 0;
+  bool browse_mode_ = false;
+  bool use_div_ = false;
+  LinkOpener link_opener_;
+};
+
+}  // namespace wordlark

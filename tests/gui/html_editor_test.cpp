@@ -1,0 +1,608 @@
+#include <signal.h>
+
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <memory>
+
+#include "HtmlEditor.h"
+#include "gui_test_main.h"
+#include "letter/editor_document.h"
+#include "test_support.h"
+
+using wordlark::HtmlEditor;
+
+namespace {
+
+// The web engine is slow to start on a loaded machine without a GPU.
+constexpr int kTimeout = 30000;
+
+QWebEngineView* ViewOf(HtmlEditor& editor) {
+  return editor.findChild<QWebEngineView*>();
+}
+
+// Runs `script` in the page in a script world of the test's own and returns
+// its result (the DOM is shared between worlds).
+QVariant Eval(HtmlEditor& editor, const QString& script) {
+  struct Result {
+    bool done = false;
+    QVariant value;
+  };
+  auto result = std::make_shared<Result>();
+  ViewOf(editor)->page()->runJavaScript(script, QWebEngineScript::UserWorld,
+                                        [result](const QVariant& value) {
+                                          result->value = value;
+                                          result->done = true;
+                                        });
+  if (!QTest::qWaitFor([&] { return result->done; }, kTimeout)) {
+    qWarning("script did not answer: %s", qPrintable(script));
+  }
+  return result->value;
+}
+
+QString PageBody(HtmlEditor& editor) {
+  return Eval(editor, QStringLiteral("document.body.innerHTML")).toString();
+}
+
+void SelectAll(HtmlEditor& editor) {
+  Eval(editor,
+       QStringLiteral("{ const r = document.createRange(); r.selectNodeContents(document.body);"
+                      "  const s = window.getSelection(); s.removeAllRanges(); s.addRange(r); }"));
+}
+
+void PlaceCaretAtEnd(HtmlEditor& editor) {
+  Eval(editor,
+       QStringLiteral("{ const r = document.createRange(); r.selectNodeContents(document.body);"
+                      "  r.collapse(false); const s = window.getSelection();"
+                      "  s.removeAllRanges(); s.addRange(r); }"));
+}
+
+// Shows the editor and gives it the keyboard focus, so that key events reach
+// the page.
+bool ShowFocused(HtmlEditor& editor) {
+  editor.resize(400, 300);
+  editor.show();
+  if (!QTest::qWaitForWindowExposed(&editor)) {
+    return false;
+  }
+  editor.activateWindow();
+  editor.setFocus();
+  QWidget* proxy = ViewOf(editor)->focusProxy();
+  return proxy != nullptr && QTest::qWaitFor([&] { return proxy->hasFocus(); }, kTimeout) &&
+         QTest::qWaitFor(
+             [&] { return Eval(editor, QStringLiteral("document.hasFocus()")).toBool(); },
+             kTimeout);
+}
+
+// Clicks the middle of the element with the id.
+void ClickElement(HtmlEditor& editor, const QString& id) {
+  const QVariantList at =
+      Eval(editor, QStringLiteral("(() => { const r = document.getElementById('%1')"
+                                  ".getBoundingClientRect(); return [r.x + r.width / 2,"
+                                  " r.y + r.height / 2]; })()")
+                       .arg(id))
+          .toList();
+  QVERIFY(at.size() == 2);
+  QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::LeftButton, {},
+                    QPoint(at[0].toInt(), at[1].toInt()));
+}
+
+// A web server on 127.0.0.1 that answers every request with a 3x2 PNG.
+class PictureServer : public QObject {
+ public:
+  PictureServer() {
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer(&png_);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+          request_ += socket->readAll();
+          if (!request_.contains("\r\n\r\n")) {
+            return;
+          }
+          ++requests_;
+          request_.clear();
+          socket->write(
+              "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n"
+              "Content-Length: " +
+              QByteArray::number(png_.size()) + "\r\n\r\n" + png_);
+          socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      }
+    });
+    server_.listen(QHostAddress::LocalHost);
+  }
+  QString Url(const QString& name) const {
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(server_.serverPort()).arg(name);
+  }
+  const QByteArray& png() const { return png_; }
+  int requests() const { return requests_; }
+
+ private:
+  QTcpServer server_;
+  QByteArray png_;
+  QByteArray request_;
+  int requests_ = 0;
+};
+
+// The fixed frame of GetHtml removed: what is left must be the content.
+QString StripDocumentFrame(QString html) {
+  for (const char* piece :
+       {"<html>", "<head>", "<title></title>",
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\" />",
+        "</head>", "<body>", "</body>", "</html>", "\r", "\n"}) {
+    html.remove(QString::fromLatin1(piece));
+  }
+  return html;
+}
+
+}  // namespace
+
+class HtmlEditorTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void setHtmlBeforeLoadAndWhileHidden() {
+    HtmlEditor editor;
+    QVERIFY(!editor.isVisible());
+    QVERIFY(!editor.IsReady());
+    // Several calls before the page is up: the last one wins, and reads see
+    // it at once.
+    editor.SetHtml(QStringLiteral("<p>first</p>"));
+    editor.SetHtml(QStringLiteral("<P>Hello <B>World</B></P>"));
+    QCOMPARE(StripDocumentFrame(editor.GetHtml()), QStringLiteral("<p>Hello <b>World</b></p>"));
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p>Hello <b>World</b></p></body>"));
+
+    QSignalSpy ready(&editor, &HtmlEditor::documentReady);
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(ready.count(), 1);
+    QCOMPARE(PageBody(editor), QStringLiteral("<p>Hello <b>World</b></p>"));
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p>Hello <b>World</b></p></body>"));
+
+    // Once up, a whole document replaces the previous one; only its body
+    // counts, also in the copy read before the page has answered.
+    editor.SetHtml(QStringLiteral(
+        "<!DOCTYPE html><HTML><HEAD><TITLE>T</TITLE><style>p{color:red}</style></HEAD>"
+        "<BODY bgcolor=\"#ffffff\"><P>Page</P></BODY></HTML>"));
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p>Page</p></body>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(PageBody(editor), QStringLiteral("<p>Page</p>"));
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p>Page</p></body>"));
+  }
+
+  void bodyContentOfTextsAsThePageParsesThem_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("fragment") << "Plain <B>bold</B>"
+                              << "Plain <b>bold</b>";
+    QTest::newRow("document") << "<html><head><title>x</title></head><body><p>a</p></body></html>"
+                              << "<p>a</p>";
+    QTest::newRow("body attributes") << "<BODY class=\"x\" title='a>b'>text</BODY>"
+                                     << "text";
+    QTest::newRow("no body tag") << "<html><head><title>x</title></head><p>a</p></html>"
+                                 << "<p>a</p>";
+    QTest::newRow("unclosed body") << "<html><body><p>a</p></html>"
+                                   << "<p>a</p>";
+    QTest::newRow("own form") << QString::fromStdString(wordlark::EditorDocumentHtml("<i>x</i>"))
+                              << "<i>x</i>";
+    QTest::newRow("empty") << ""
+                           << "";
+  }
+  // The copy the editor holds before the page answers matches what the page
+  // then reports.
+  void bodyContentOfTextsAsThePageParsesThem() {
+    QFETCH(QString, text);
+    QFETCH(QString, body);
+    QCOMPARE(HtmlEditor::BodyContentOf(text), body);
+    HtmlEditor editor;
+    editor.SetHtml(text);
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(PageBody(editor), body);
+  }
+
+  void getHtmlHasTheFixedForm() {
+    HtmlEditor editor;
+    editor.SetHtml(
+        QStringLiteral("<p>Caf\u00e9 &amp; <a href=\"http://example.com/\">more</a></p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    const QString html = editor.GetHtml();
+    QVERIFY(html.startsWith(
+        QStringLiteral("<html>\r\n<head>\r\n<title></title>\r\n<meta http-equiv=\"Content-Type\" "
+                       "content=\"text/html; charset=windows-1252\" />\r\n</head>\r\n<body>")));
+    QVERIFY(html.endsWith(QStringLiteral("</body>\r\n</html>\r\n")));
+    QCOMPARE(StripDocumentFrame(html),
+             QStringLiteral("<p>Caf\u00e9 &amp; <a href=\"http://example.com/\">more</a></p>"));
+  }
+
+  void visibleContentDecision_data() {
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks") << " \r\n\t " << false;
+    QTest::newRow("nbsp") << "&nbsp; &#160;\u00a0" << false;
+    QTest::newRow("emptied div") << "<div><br></div>" << false;
+    QTest::newRow("emptied p") << "<p></p><p><br></p>" << false;
+    QTest::newRow("br") << "<br>" << false;
+    QTest::newRow("formatting only") << "<font size=\"7\"><b><br></b></font>" << false;
+    QTest::newRow("comment") << "<!-- a note -->" << false;
+    QTest::newRow("style only") << "<style>p { color: red }</style>" << false;
+    QTest::newRow("text") << "<div>x</div>" << true;
+    QTest::newRow("entity") << "&amp;" << true;
+    QTest::newRow("lone angle") << "a < b" << true;
+    QTest::newRow("image") << "<img src=\"a.png\">" << true;
+    QTest::newRow("rule") << "<div><hr></div>" << true;
+    QTest::newRow("table") << "<table border=\"1\"><tr><td></td></tr></table>" << true;
+    QTest::newRow("list item") << "<ul><li><br></li></ul>" << true;
+  }
+  void visibleContentDecision() {
+    QFETCH(QString, content);
+    QFETCH(bool, visible);
+    QCOMPARE(HtmlEditor::HasVisibleContent(content), visible);
+  }
+
+  void bodyHtmlOfAnEmptiedEditorIsTheEmptyBody() {
+    HtmlEditor editor;
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body>&nbsp;</body>"));
+    editor.SetHtml(QStringLiteral("<div>&nbsp;</div>  "));
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body>&nbsp;</body>"));
+    editor.SetHtml(QStringLiteral("<p>Some <b>text</b></p><p>more</p>"));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    SelectAll(editor);
+    QTest::keyClick(ViewOf(editor)->focusProxy(), Qt::Key_Delete);
+    QTRY_COMPARE_WITH_TIMEOUT(editor.GetBodyHtml(), QStringLiteral("<body>&nbsp;</body>"),
+                              kTimeout);
+
+    // A picture alone is content.
+    editor.SetHtml(QStringLiteral("<img src=\"http://127.0.0.1:1/a.png\">"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(editor.GetBodyHtml(),
+             QStringLiteral("<body><img src=\"http://127.0.0.1:1/a.png\"></body>"));
+  }
+
+  void commandsFormatTheSelection_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("expected");
+    const QString text = QStringLiteral("<p>Hello world</p>");
+    QTest::newRow("Bold") << text << "Bold" << QVariant() << "<p><b>Hello world</b></p>";
+    QTest::newRow("Italic") << text << "Italic" << QVariant() << "<p><i>Hello world</i></p>";
+    QTest::newRow("Underline") << text << "Underline" << QVariant() << "<p><u>Hello world</u></p>";
+    QTest::newRow("Bold off") << "<p><b>Hello world</b></p>"
+                              << "Bold" << QVariant() << "<p>Hello world</p>";
+    // The page puts a list made from a paragraph inside the paragraph, which
+    // would not read back as the same document.
+    QTest::newRow("InsertOrderedList")
+        << text << "InsertOrderedList" << QVariant() << "<ol><li>Hello world</li></ol>";
+    QTest::newRow("list in aligned paragraph")
+        << "<p style=\"text-align: center;\">one</p><p>two</p>"
+        << "InsertOrderedList" << QVariant()
+        << "<div style=\"text-align: center;\"><ol><li>one</li><li>two</li></ol></div>";
+    QTest::newRow("InsertUnorderedList")
+        << text << "InsertUnorderedList" << QVariant() << "<ul><li>Hello world</li></ul>";
+    QTest::newRow("list off") << "<ul><li>Hello world</li></ul>"
+                              << "InsertUnorderedList" << QVariant() << "Hello world";
+    QTest::newRow("Indent") << text << "Indent" << QVariant()
+                            << "<blockquote style=\"margin: 0 0 0 40px; border: none; padding: "
+                               "0px;\"><p>Hello world</p></blockquote>";
+    QTest::newRow("Outdent") << "<blockquote><p>Hello world</p></blockquote>"
+                             << "Outdent" << QVariant() << text;
+    QTest::newRow("JustifyLeft") << "<p style=\"text-align: center;\">Hello world</p>"
+                                 << "JustifyLeft" << QVariant()
+                                 << "<p style=\"text-align: left;\">Hello world</p>";
+    QTest::newRow("JustifyCenter") << text << "JustifyCenter" << QVariant()
+                                   << "<p style=\"text-align: center;\">Hello world</p>";
+    QTest::newRow("JustifyRight") << text << "JustifyRight" << QVariant()
+                                  << "<p style=\"text-align: right;\">Hello world</p>";
+    QTest::newRow("JustifyFull") << text << "JustifyFull" << QVariant()
+                                 << "<p style=\"text-align: justify;\">Hello world</p>";
+    QTest::newRow("ForeColor") << text << "ForeColor" << QVariant(QColor(255, 0, 0))
+                               << "<p><font color=\"#ff0000\">Hello world</font></p>";
+    QTest::newRow("ForeColor name") << text << "ForeColor" << QVariant(QStringLiteral("#0000FF"))
+                                    << "<p><font color=\"#0000ff\">Hello world</font></p>";
+    QTest::newRow("BackColor")
+        << text << "BackColor" << QVariant(QColor(0, 255, 0))
+        << "<p><span style=\"background-color: rgb(0, 255, 0);\">Hello world</span></p>";
+    QTest::newRow("FontSize") << text << "FontSize" << QVariant(7)
+                              << "<p><font size=\"7\">Hello world</font></p>";
+    QTest::newRow("FontName") << text << "FontName" << QVariant(QStringLiteral("Times New Roman"))
+                              << "<p><font face=\"Times New Roman\">Hello world</font></p>";
+  }
+  // Each command on a selection changes the document, the editor's copy
+  // follows the page, and the copy reads back as the same document.
+  void commandsFormatTheSelection() {
+    QFETCH(QString, start);
+    QFETCH(QString, name);
+    QFETCH(QVariant, value);
+    QFETCH(QString, expected);
+    HtmlEditor editor;
+    editor.SetHtml(start);
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QSignalSpy changed(&editor, &HtmlEditor::contentChanged);
+    SelectAll(editor);
+    editor.ExecCommand(name, value);
+    QTRY_COMPARE_WITH_TIMEOUT(StripDocumentFrame(editor.GetHtml()), expected, kTimeout);
+    QCOMPARE(changed.count(), 1);
+
+    editor.SetHtml(editor.GetHtml());
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(PageBody(editor), expected);
+  }
+
+  // Commands that cannot be carried out leave the document as it is.
+  void refusedCommandsDoNothing() {
+    const QString text = QStringLiteral("<p>Hello world</p>");
+    HtmlEditor editor;
+    editor.SetHtml(text);
+    editor.ExecCommand(QStringLiteral("Bold"));  // not ready yet
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    SelectAll(editor);
+    editor.ExecCommand(QStringLiteral("FontSize"), 0);
+    editor.ExecCommand(QStringLiteral("FontSize"), 8);
+    editor.ExecCommand(QStringLiteral("FontSize"), QStringLiteral("big"));
+    editor.ExecCommand(QStringLiteral("ForeColor"), QStringLiteral("no colour"));
+    editor.ExecCommand(QStringLiteral("ForeColor"));
+    editor.ExecCommand(QStringLiteral("FontName"), QString());
+    editor.ExecCommand(QStringLiteral("Delete"));
+    editor.ExecCommand(QStringLiteral("insertHTML"), QStringLiteral("<b>x</b>"));
+    // A command that does change the document, sent last, shows that the
+    // ones before it have been through the page.
+    editor.ExecCommand(QStringLiteral("Italic"));
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p><i>Hello world</i></p>"),
+                              kTimeout);
+
+    editor.SetBrowseMode(true);
+    SelectAll(editor);
+    editor.ExecCommand(QStringLiteral("Italic"));
+    editor.ExecCommand(QStringLiteral("SetHtml"));
+    editor.SetBrowseMode(false);
+    SelectAll(editor);
+    editor.ExecCommand(QStringLiteral("Underline"));
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p><i><u>Hello world</u></i></p>"),
+                              kTimeout);
+  }
+
+  // An editor that never had the focus has no selection: a command acts at
+  // the end of the document.
+  void commandWithoutSelectionActsAtTheEnd() {
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p>one</p><p>two</p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(Eval(editor, QStringLiteral("window.getSelection().rangeCount")).toInt(), 0);
+    editor.ExecCommand(QStringLiteral("JustifyCenter"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        editor.GetBodyHtml(),
+        QStringLiteral("<body><p>one</p><p style=\"text-align: center;\">two</p></body>"),
+        kTimeout);
+
+    HtmlEditor empty;
+    QTRY_VERIFY_WITH_TIMEOUT(empty.IsReady(), kTimeout);
+    empty.ExecCommand(QStringLiteral("FontName"), QStringLiteral("Times New Roman"));
+    empty.ExecCommand(QStringLiteral("Bold"));
+    empty.ExecCommand(QStringLiteral("InsertUnorderedList"));
+    QTRY_VERIFY_WITH_TIMEOUT(PageBody(empty).contains(QStringLiteral("<ul>")), kTimeout);
+  }
+
+  // Pictures from the web show; the page cannot read the local disk.
+  void picturesLoadFromTheWebButNotFromDisk() {
+    PictureServer server;
+    wordlark::test::TempDir dir;
+    const auto local = dir / "local.png";
+    wordlark::test::WriteBytes(local, server.png().toStdString());
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<img id=\"disk\" src=\"%1\"><img id=\"web\" src=\"%2\">")
+                       .arg(QUrl::fromLocalFile(QString::fromStdString(local.string())).toString(),
+                            server.Url(QStringLiteral("web.png"))));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Eval(editor, QStringLiteral("document.getElementById('web').naturalWidth")).toInt(), 3,
+        kTimeout);
+    QCOMPARE(server.requests(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Eval(editor, QStringLiteral("document.getElementById('disk').complete")).toBool(),
+        kTimeout);
+    QCOMPARE(Eval(editor, QStringLiteral("document.getElementById('disk').naturalWidth")).toInt(),
+             0);
+  }
+
+  // HTML loaded into the editor never runs code. The same payload in a plain
+  // view with scripts on does change the title, so the check can fail.
+  void scriptsInLoadedHtmlDoNotRun() {
+    const QString handler = QStringLiteral(
+        "<img id=\"broken\" src=\"http://127.0.0.1:1/x.png\" "
+        "onerror=\"document.title='pwned'; document.body.setAttribute('data-pwned', '1')\">");
+    const QString payload =
+        QStringLiteral("<p id=\"p\">text</p>") + handler +
+        QStringLiteral(
+            "<script>document.body.setAttribute('data-pwned', '2'); document.title = 'pwned';"
+            "</script>"
+            "<p id=\"clickable\" onclick=\"document.title='pwned'\">click</p>");
+
+    QWebEngineView control;
+    QSignalSpy title(&control, &QWebEngineView::titleChanged);
+    control.setHtml(QStringLiteral("<html><body>%1</body></html>").arg(handler));
+    QTRY_COMPARE_WITH_TIMEOUT(control.title(), QStringLiteral("pwned"), kTimeout);
+
+    HtmlEditor editor;
+    editor.SetHtml(payload);
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    // The picture's load has failed, so its error handler would have run.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Eval(editor, QStringLiteral("document.getElementById('broken').complete")).toBool(),
+        kTimeout);
+    // Not even a click on an element with a handler.
+    ClickElement(editor, QStringLiteral("clickable"));
+    Eval(editor, QStringLiteral("0"));
+    QCOMPARE(Eval(editor, QStringLiteral("document.title")).toString(), QString());
+    QVERIFY(!Eval(editor, QStringLiteral("document.body.hasAttribute('data-pwned')")).toBool());
+    QVERIFY(ViewOf(editor)->title() != QStringLiteral("pwned"));
+  }
+
+  void browseModeOpensLinksOutside() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QString target = QStringLiteral("http://127.0.0.1:%1/page").arg(server.serverPort());
+
+    HtmlEditor editor;
+    QList<QUrl> opened;
+    editor.SetLinkOpener([&](const QUrl& url) { opened << url; });
+    editor.SetBrowseMode(true);
+    editor.SetHtml(
+        QStringLiteral("<p><a id=\"web\" href=\"%1\">web</a></p>"
+                       "<p><a id=\"blank\" href=\"%1?new\" target=\"_blank\">new</a></p>"
+                       "<p><a id=\"js\" href=\"javascript:document.title='x'\">js</a></p>")
+            .arg(target));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QVERIFY(!Eval(editor, QStringLiteral("document.body.isContentEditable")).toBool());
+
+    ClickElement(editor, QStringLiteral("js"));
+    ClickElement(editor, QStringLiteral("web"));
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, kTimeout);
+    QCOMPARE(opened[0], QUrl(target));
+    ClickElement(editor, QStringLiteral("blank"));
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 2, kTimeout);
+    QCOMPARE(opened[1], QUrl(target + QStringLiteral("?new")));
+
+    // The view stayed on the document: nothing asked the server for the page.
+    QCOMPARE(Eval(editor, QStringLiteral("document.getElementById('web') !== null")).toBool(),
+             true);
+    QVERIFY(!server.hasPendingConnections());
+    QCOMPARE(Eval(editor, QStringLiteral("document.title")).toString(), QString());
+  }
+
+  // Nothing takes an edited document away to another address: not a refresh
+  // in the loaded HTML, not a click on a link or a form button, not a load
+  // from outside the document (as a dropped address would start).
+  void editModeNeverNavigates() {
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QString target = QStringLiteral("http://127.0.0.1:%1/away").arg(server.serverPort());
+    HtmlEditor editor;
+    bool opened = false;
+    editor.SetLinkOpener([&](const QUrl&) { opened = true; });
+    editor.SetHtml(QStringLiteral("<meta http-equiv=\"refresh\" content=\"0;url=%1\">"
+                                  "<p><a id=\"link\" href=\"%1\">link</a></p>"
+                                  "<form action=\"%1\"><button id=\"send\">send</button></form>")
+                       .arg(target));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QWebEnginePage* page = ViewOf(editor)->page();
+    const QUrl document_url = page->url();
+    // A navigation would reach the server well within the waits.
+    ClickElement(editor, QStringLiteral("link"));
+    ClickElement(editor, QStringLiteral("send"));
+    QTest::qWait(1500);
+    QVERIFY(!server.hasPendingConnections());
+    page->load(QUrl(target));
+    QTest::qWait(1500);
+    QVERIFY(!server.hasPendingConnections());
+    QCOMPARE(page->url(), document_url);
+    QVERIFY(!opened);
+    QVERIFY(Eval(editor, QStringLiteral("document.body.isContentEditable")).toBool());
+    QVERIFY(PageBody(editor).contains(QStringLiteral("link</a>")));
+  }
+
+  void enterStartsDivOrParagraph_data() {
+    QTest::addColumn<bool>("useDiv");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("div") << true << "abc<div>def</div>";
+    QTest::newRow("paragraph") << false << "abc<p>def</p>";
+  }
+  void enterStartsDivOrParagraph() {
+    QFETCH(bool, useDiv);
+    QFETCH(QString, expected);
+    HtmlEditor editor;
+    editor.SetUseDivOnCarriageReturn(useDiv);
+    editor.SetHtml(QStringLiteral("abc"));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    PlaceCaretAtEnd(editor);
+    QWidget* keys = ViewOf(editor)->focusProxy();
+    QTest::keyClick(keys, Qt::Key_Return);
+    QTest::keyClicks(keys, QStringLiteral("def"));
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), expected, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(editor.GetBodyHtml(), QStringLiteral("<body>%1</body>").arg(expected),
+                              kTimeout);
+  }
+
+  void undoAndRedoWithTheUsualKeys() {
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p>old document</p>"));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    PlaceCaretAtEnd(editor);
+    QWidget* keys = ViewOf(editor)->focusProxy();
+    QTest::keyClicks(keys, QStringLiteral("xyz"));
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p>old documentxyz</p>"), kTimeout);
+
+    // A new document starts a new history: undo does not bring the old back.
+    editor.SetHtml(QStringLiteral("<p>start</p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    PlaceCaretAtEnd(editor);
+    QTest::keyClicks(keys, QStringLiteral("abc"));
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p>startabc</p>"), kTimeout);
+    SelectAll(editor);
+    editor.ExecCommand(QStringLiteral("Bold"));
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p><b>startabc</b></p>"), kTimeout);
+
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p>startabc</p>"), kTimeout);
+    QTest::keyClick(keys, Qt::Key_Y, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p><b>startabc</b></p>"), kTimeout);
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p>startabc</p>"), kTimeout);
+    QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(PageBody(editor), QStringLiteral("<p><b>startabc</b></p>"), kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(editor.GetBodyHtml(),
+                              QStringLiteral("<body><p><b>startabc</b></p></body>"), kTimeout);
+
+    for (int i = 0; i < 6; ++i) {
+      QTest::keyClick(keys, Qt::Key_Z, Qt::ControlModifier);
+    }
+    // A key typed after them is handled after them: once it shows, every
+    // undo has run, and none went past the start of the new document.
+    QTest::keyClicks(keys, QStringLiteral("Q"));
+    QTRY_VERIFY_WITH_TIMEOUT(PageBody(editor).contains(u'Q'), kTimeout);
+    QCOMPARE(PageBody(editor).remove(u'Q'), QStringLiteral("<p>start</p>"));
+  }
+
+  // A renderer that dies takes nothing with it: the editor keeps the text and
+  // a new page shows it again.
+  void textSurvivesACrashedRenderer() {
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p>keep me</p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    SelectAll(editor);
+    editor.ExecCommand(QStringLiteral("Bold"));
+    QTRY_COMPARE_WITH_TIMEOUT(editor.GetBodyHtml(),
+                              QStringLiteral("<body><p><b>keep me</b></p></body>"), kTimeout);
+    QWebEnginePage* page = ViewOf(editor)->page();
+    const qint64 pid = page->renderProcessPid();
+    QVERIFY(pid > 0);
+    QSignalSpy gone(page, &QWebEnginePage::renderProcessTerminated);
+    QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(gone.count(), 1, kTimeout);
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p><b>keep me</b></p></body>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(PageBody(editor), QStringLiteral("<p><b>keep me</b></p>"));
+  }
+};
+
+WORDLARK_GUI_TEST_MAIN(HtmlEditorTest)
+
+#include "html_editor_test.moc"
