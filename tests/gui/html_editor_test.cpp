@@ -181,6 +181,36 @@ class HtmlEditorTest : public QObject {
     QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p>Page</p></body>"));
   }
 
+  void headStylesShowOnlyInBrowseMode_data() {
+    QTest::addColumn<bool>("browse");
+    QTest::addColumn<QString>("color");
+    QTest::addColumn<QString>("background");
+    QTest::newRow("browse") << true << "rgb(255, 0, 0)"
+                            << "rgb(0, 0, 255)";
+    QTest::newRow("edit") << false << "rgb(0, 0, 0)"
+                          << "rgba(0, 0, 0, 0)";
+  }
+  // A page shown in browse mode looks as written; an edited document shows
+  // only the body the editor keeps.
+  void headStylesShowOnlyInBrowseMode() {
+    QFETCH(bool, browse);
+    QFETCH(QString, color);
+    QFETCH(QString, background);
+    HtmlEditor editor;
+    editor.SetBrowseMode(browse);
+    editor.SetHtml(
+        QStringLiteral("<html><head><style>p { color: red }</style></head>"
+                       "<body bgcolor=\"#0000ff\"><p>text</p></body></html>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QCOMPARE(Eval(editor, QStringLiteral("getComputedStyle(document.querySelector('p')).color"))
+                 .toString(),
+             color);
+    QCOMPARE(
+        Eval(editor, QStringLiteral("getComputedStyle(document.body).backgroundColor")).toString(),
+        background);
+    QCOMPARE(editor.GetBodyHtml(), QStringLiteral("<body><p>text</p></body>"));
+  }
+
   void bodyContentOfTextsAsThePageParsesThem_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("body");

@@ -340,6 +340,7 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
 
 HtmlEditor::~HtmlEditor() {
   // The page must go before the profile it uses.
+  page_->disconnect(this);
   delete view_;
   view_ = nullptr;
   page_ = nullptr;
@@ -531,10 +532,9 @@ void HtmlEditor::OpenLink(const QUrl& url) {
 void HtmlEditor::OnRenderProcessGone() {
   // The copy stays as it is; a fresh page takes it over. A renderer that
   // keeps failing is not restarted for ever.
-  const bool was_up = page_up_;
   page_up_ = false;
   loaded_generation_ = -1;
-  if (was_up && !pending_) {
+  if (!pending_) {
     pending_ = body_;
   }
   if (++crashes_in_a_row_ <= 3) {
@@ -577,7 +577,8 @@ bool HtmlEditor::HasVisibleContent(const QString& body_content) {
       }
       i = TagEnd(text, i);
       if (!closing && IsHiddenContainer(name)) {
-        const qsizetype close = text.indexOf(QString(QStringLiteral("</") + name), i, Qt::CaseInsensitive);
+        const qsizetype close =
+            text.indexOf(QString(QStringLiteral("</") + name), i, Qt::CaseInsensitive);
         if (close < 0) {
           return false;
         }

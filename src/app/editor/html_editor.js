@@ -111,12 +111,14 @@
   }
 
   // Copies the styles of a loaded document's head, so that a page shown in
-  // browse mode looks as written. Nothing else of the head is taken over.
+  // browse mode looks as written. Nothing else of the head is taken over, and
+  // nothing at all for editing: what is edited is the body alone, and the
+  // editor must not show what it does not keep.
   function adoptHeadStyles(parsed) {
     for (const old of document.head.querySelectorAll('[data-wordlark-loaded]')) {
       old.remove();
     }
-    if (!parsed.head) {
+    if (!parsed.head || !state.browseMode) {
       return;
     }
     for (const node of parsed.head.querySelectorAll('style')) {
@@ -136,7 +138,8 @@
     const parsed = new DOMParser().parseFromString(String(text), 'text/html');
     const body = document.createElement('body');
     if (parsed.body) {
-      for (const attr of Array.from(parsed.body.attributes)) {
+      const attributes = state.browseMode ? Array.from(parsed.body.attributes) : [];
+      for (const attr of attributes) {
         if (!/^on/i.test(attr.name) && attr.name.toLowerCase() !== 'contenteditable') {
           body.setAttribute(attr.name, attr.value);
         }
