@@ -3,8 +3,9 @@
 // A small HTTP/1.1 server on 127.0.0.1 for the GUI tests. It runs on the
 // test's own event loop: every request is read whole (Content-Length bodies),
 // handed to the test's handler, and answered with "Connection: close". A reply
-// can be delayed, held until the test releases it, sent in timed pieces or cut
-// short. The server and its connections go away with the object.
+// can be delayed, held until the test releases it, sent in timed pieces, cut
+// short (closed or reset), or left out altogether. The server and its
+// connections go away with the object.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -17,6 +18,12 @@
 #include <functional>
 #include <memory>
 #include <utility>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
 
 namespace wordlark::test {
 
@@ -48,6 +55,12 @@ struct ServedReply {
   int pieceSize = 0;     // > 0: send the body in pieces of this many bytes ...
   int pieceDelayMs = 0;  // ... this far apart
   int cutAfter = -1;     // >= 0: announce the whole body, close after this many bytes
+
+  // >= 0 with cutAfter: reset the connection (TCP RST) this long after the cut
+  // body went out, instead of closing it.
+  int resetAfterMs = -1;
+  // Close the connection without sending a byte.
+  bool unanswered = false;
 };
 
 class TestHttpServer {
@@ -165,6 +178,10 @@ class TestHttpServer {
   }
 
   void Send(QTcpSocket* socket, const ServedReply& reply) {
+    if (reply.unanswered) {
+      socket->disconnectFromHost();
+      return;
+    }
     QByteArray head =
         "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + Reason(reply.status) + "\r\n";
     for (const auto& [name, value] : reply.headers) {
@@ -179,10 +196,28 @@ class TestHttpServer {
     }
     if (reply.pieceSize <= 0) {
       socket->write(body);
+      if (reply.cutAfter >= 0 && reply.resetAfterMs >= 0) {
+        QTimer::singleShot(reply.resetAfterMs, socket, [socket] { Reset(socket); });
+        return;
+      }
       socket->disconnectFromHost();
       return;
     }
     SendPieces(QPointer<QTcpSocket>(socket), body, reply.pieceSize, reply.pieceDelayMs);
+  }
+
+  // Drops the connection with a TCP RST: lingering switched off, then closed.
+  static void Reset(QTcpSocket* socket) {
+    socket->flush();
+    const linger hard{1, 0};
+#ifdef _WIN32
+    ::setsockopt(static_cast<SOCKET>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                 reinterpret_cast<const char*>(&hard), sizeof hard);
+#else
+    ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                 sizeof hard);
+#endif
+    socket->abort();
   }
 
   static void SendPieces(QPointer<QTcpSocket> socket, QByteArray rest, int size, int delayMs) {

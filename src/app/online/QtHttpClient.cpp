@@ -72,6 +72,20 @@ int StatusOf(const QNetworkReply& reply) {
   return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
+// True when the reply announced the length of its body and fewer bytes came.
+// A connection reset half-way through a body can end a reply without an error
+// from the network layer; such a body is cut short, not an answer. (A body the
+// network layer unpacks itself has no length of its own to compare.)
+bool ShortOfAnnounced(const QNetworkReply& reply, qint64 received) {
+  const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+  if (!encoding.isEmpty() && encoding != "identity") {
+    return false;
+  }
+  bool known = false;
+  const qint64 announced = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+  return known && received < announced;
+}
+
 }  // namespace
 
 // The request in flight. It lives on the stack of the waiting call, so it
@@ -82,6 +96,7 @@ struct QtHttpClient::Wait {
   bool finished = false;
   bool timedOut = false;
   bool cancelled = false;
+  qint64 received = 0;  // body bytes handed to the writer so far
   std::exception_ptr writerError;
 };
 
@@ -215,6 +230,7 @@ QByteArray QtHttpClient::Run(QNetworkReply* reply, const BodyWriter* write) {
       if (bytes.isEmpty()) {
         return;
       }
+      wait.received += bytes.size();
       try {
         (*write)(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
       } catch (...) {
@@ -270,6 +286,10 @@ QByteArray QtHttpClient::Run(QNetworkReply* reply, const BodyWriter* write) {
   }
 
   const QByteArray rest = reply->readAll();
+  if (ShortOfAnnounced(*reply, wait.received + rest.size())) {
+    throw HttpError(HttpErrorKind::Other,
+                    "The connection was closed before the whole reply arrived.");
+  }
   if (write == nullptr) {
     return rest;
   }

@@ -27,6 +27,9 @@ class QNetworkRequest;
 // look-up and the TCP handshake both fall inside it. After that there is no
 // time-out: a server that accepted the request may take as long as it likes.
 //
+// A reply whose body stops short of the length it announced fails with
+// HttpError Other, however the connection ended.
+//
 // Only http and https addresses are fetched; redirects are followed (at most
 // 10 in a row, never from https to http), cookies set by the servers are kept
 // in memory for the life of the client and sent back.
