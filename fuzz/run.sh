@@ -78,6 +78,7 @@ PY
   echo "$dir"
 }
 
+failed=()
 for target in "${targets[@]}"; do
   binary=$build/fuzz/fuzz_$target
   corpus=$build/corpus/$target
@@ -89,7 +90,14 @@ for target in "${targets[@]}"; do
     dict=(-dict="$root/fuzz/dicts/$target.dict")
   fi
   echo "== $target: up to ${seconds}s"
-  nice -n 10 "$binary" "${dict[@]}" -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" \
+  # A finding stops this target only; the others still run.
+  if ! nice -n 10 "$binary" "${dict[@]}" -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" \
     -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$crashes/" -print_final_stats=1 \
-    ${FUZZ_FLAGS:-} "$corpus" "$seeds"
+    ${FUZZ_FLAGS:-} "$corpus" "$seeds"; then
+    failed+=("$target")
+  fi
 done
+if ((${#failed[@]} > 0)); then
+  echo "Findings in: ${failed[*]} (inputs in $build/crashes/)" >&2
+  exit 1
+fi
