@@ -297,19 +297,7 @@ void BM_Bound_AesEcbPlusHmacSha1(benchmark::State& state) {
 BENCHMARK(BM_Bound_AesEcbPlusHmacSha1)->Unit(benchmark::kMillisecond);
 
 // The stream operations alone: from memory, to a sink that drops the bytes.
-class MemorySource : public wordlark::ByteSource {
- public:
-  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-  std::size_t Read(char* data, std::size_t size) override {
-    const std::size_t n = std::min(size, bytes_.size());
-    std::memcpy(data, bytes_.data(), n);
-    bytes_.remove_prefix(n);
-    return n;
-  }
-
- private:
-  std::string_view bytes_;
-};
+using wordlark::MemorySource;
 
 class DropSink : public wordlark::ByteSink {
  public:

@@ -137,20 +137,6 @@ class AtomicFileSink : public ByteSink {
   AtomicFile& file_;
 };
 
-class MemorySource : public ByteSource {
- public:
-  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-  std::size_t Read(char* data, std::size_t size) override {
-    const std::size_t n = std::min(size, bytes_.size());
-    std::memcpy(data, bytes_.data(), n);
-    bytes_.remove_prefix(n);
-    return n;
-  }
-
- private:
-  std::string_view bytes_;
-};
-
 class StringSink : public ByteSink {
  public:
   explicit StringSink(std::string& out) : out_(out) {}
@@ -161,6 +147,13 @@ class StringSink : public ByteSink {
 };
 
 }  // namespace
+
+std::size_t MemorySource::Read(char* data, std::size_t size) {
+  const std::size_t n = std::min(size, bytes_.size());
+  std::memcpy(data, bytes_.data(), n);
+  bytes_.remove_prefix(n);
+  return n;
+}
 
 // Counter mode over AES (enciphering direction only) plus HMAC-SHA1 over the
 // enciphered bytes.

@@ -78,6 +78,16 @@ class ByteSink {
   virtual void Write(std::string_view bytes) = 0;
 };
 
+// Reads bytes held in memory (which must outlive it).
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  std::size_t Read(char* data, std::size_t size) override;
+
+ private:
+  std::string_view bytes_;
+};
+
 class CipherContext;
 
 // Pass phrase, strength, a piece buffer and the cipher context of one stream
