@@ -49,3 +49,11 @@ const QList<MessageBox::Shown>& MessageBox::History() {
 void MessageBox::ClearHistory() {
   g_history.clear();
 }
+
+QStringList MessageBox::HistoryTexts() {
+  QStringList texts;
+  for (const Shown& shown : g_history) {
+    texts << shown.text;
+  }
+  return texts;
+}

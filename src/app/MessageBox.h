@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -34,5 +35,7 @@ class MessageBox {
   // boxes again), and the messages answered so far.
   static void SetAutoAnswer(std::optional<Button> answer);
   static const QList<Shown>& History();
+  // The texts of History(), in order.
+  static QStringList HistoryTexts();
   static void ClearHistory();
 };

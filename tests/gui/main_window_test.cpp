@@ -45,11 +45,7 @@ QStringList ListNames(const QListWidget* box) {
 }
 
 QStringList Messages() {
-  QStringList texts;
-  for (const auto& m : MessageBox::History()) {
-    texts << m.text;
-  }
-  return texts;
+  return MessageBox::HistoryTexts();
 }
 
 }  // namespace

@@ -33,11 +33,7 @@ ServedReply Text(const QByteArray& body, int status = 200) {
 }
 
 QStringList Messages() {
-  QStringList texts;
-  for (const auto& m : MessageBox::History()) {
-    texts << m.text;
-  }
-  return texts;
+  return MessageBox::HistoryTexts();
 }
 
 }  // namespace
