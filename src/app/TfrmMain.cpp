@@ -1287,8 +1287,9 @@ void TfrmMain::btnFinishClick() {
       MessageBox::Warning(this, Q(outcome.message));
       return;
     case FinishStatus::kWriteFailed:
+      // No page: the pictures that could not go beside it are beside the point.
       MessageBox::Error(this, Q(outcome.message));
-      break;
+      return;
     case FinishStatus::kSaved:
       MessageBox::Information(this, Q(outcome.message));
       break;

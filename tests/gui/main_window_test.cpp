@@ -302,10 +302,23 @@ class MainWindowTest : public QObject {
              page.c_str());
     QCOMPARE(ReadBytes(folder_->path() / "site" / "head er.png"), std::string("PNG"));
 
+    // A picture that cannot be copied is reported after the success message.
+    WriteBytes(folder_->path() / "pictures" / "blocked.png", "PNG");
+    std::filesystem::create_directories(folder_->path() / "site" / "blocked.png");
+    w.edtFooterPicture->setText(Q(folder_->path() / "pictures" / "blocked.png"));
+    MessageBox::ClearHistory();
+    w.btnFinishClick();
+    QCOMPARE(MessageBox::History().size(), 2);
+    QCOMPARE(MessageBox::History()[0].kind, MessageBox::Kind::Information);
+    QCOMPARE(MessageBox::History()[1].kind, MessageBox::Kind::Warning);
+    QVERIFY(MessageBox::History()[1].text.contains(QStringLiteral("blocked.png")));
+    w.edtFooterPicture->clear();
+
     MessageBox::ClearHistory();
     w.edtFilename->setText(Q(folder_->path() / "missing" / "page.html"));
     w.btnFinishClick();
-    QCOMPARE(Messages().first(), QStringLiteral("Please check the output filename!"));
+    QCOMPARE(Messages(), QStringList{QStringLiteral("Please check the output filename!")});
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
     QVERIFY(!std::filesystem::exists(folder_->path() / "missing"));
   }
 
