@@ -46,7 +46,7 @@ int RunAndKill(const std::string& kind, const fs::path& folder, std::mt19937& ra
     _exit(127);
   }
   close(out[1]);
-  usleep(std::uniform_int_distribution<int>(1000, 80000)(random));
+  usleep(std::uniform_int_distribution<int>(1000, 150000)(random));
   kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -84,7 +84,7 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFile) {
       WriteBytes(dir / "dbsettings.dat", EncipherBytes(kSettingsPlain, SettingsPassPhrase));
     }
     int saves = 0;
-    for (int round = 0; round < 400 && saves < 340; ++round) {
+    for (int round = 0; round < 1500 && saves < 340; ++round) {
       saves += RunAndKill(kind, dir.path(), random);
       if (kind == "config") {
         const std::string title = TitleOf(dir / "letter.set");
