@@ -18,44 +18,15 @@
 #include "test_support.h"
 
 using wordlark::HtmlEditor;
+using wordlark::test::Eval;
+using wordlark::test::PageBody;
+using wordlark::test::SelectAll;
+using wordlark::test::ViewOf;
 
 namespace {
 
 // The web engine is slow to start on a loaded machine without a GPU.
-constexpr int kTimeout = 30000;
-
-QWebEngineView* ViewOf(HtmlEditor& editor) {
-  return editor.findChild<QWebEngineView*>();
-}
-
-// Runs `script` in the page in a script world of the test's own and returns
-// its result (the DOM is shared between worlds).
-QVariant Eval(HtmlEditor& editor, const QString& script) {
-  struct Result {
-    bool done = false;
-    QVariant value;
-  };
-  auto result = std::make_shared<Result>();
-  ViewOf(editor)->page()->runJavaScript(script, QWebEngineScript::UserWorld,
-                                        [result](const QVariant& value) {
-                                          result->value = value;
-                                          result->done = true;
-                                        });
-  if (!QTest::qWaitFor([&] { return result->done; }, kTimeout)) {
-    qWarning("script did not answer: %s", qPrintable(script));
-  }
-  return result->value;
-}
-
-QString PageBody(HtmlEditor& editor) {
-  return Eval(editor, QStringLiteral("document.body.innerHTML")).toString();
-}
-
-void SelectAll(HtmlEditor& editor) {
-  Eval(editor,
-       QStringLiteral("{ const r = document.createRange(); r.selectNodeContents(document.body);"
-                      "  const s = window.getSelection(); s.removeAllRanges(); s.addRange(r); }"));
-}
+constexpr int kTimeout = wordlark::test::kPageTimeoutMs;
 
 void PlaceCaretAtEnd(HtmlEditor& editor) {
   Eval(editor,

@@ -171,12 +171,18 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor11->GetHtml().contains(QStringLiteral("center")), 20000);
     QVERIFY(!w.prfEditor10->GetHtml().contains(QStringLiteral("center")));
 
-    // "7  (36 pt)" sends the size 7.
+    // On a selection: Bold of the lower toolbar and the size "7  (36 pt)"
+    // format the lower editor only.
+    wordlark::test::SelectAll(*w.prfEditor11);
+    w.findChild<QToolButton*>(QStringLiteral("btnBold11"))->click();
     auto* size11 = w.findChild<QComboBox*>(QStringLiteral("cbxFontSize11"));
     QVERIFY(size11);
     size11->setCurrentText(QStringLiteral("7  (36 pt)"));
-    w.prfEditor11->ExecCommand(QStringLiteral("InsertUnorderedList"));
-    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor11->GetHtml().contains(QStringLiteral("<ul")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor11->GetHtml().contains(QStringLiteral("size=\"7\"")),
+                             20000);
+    QVERIFY(w.prfEditor11->GetHtml().contains(QStringLiteral("<b>")));
+    QVERIFY(!w.prfEditor10->GetHtml().contains(QStringLiteral("<b>")));
+    QVERIFY(!w.prfEditor10->GetHtml().contains(QStringLiteral("size=")));
   }
 
   void theColourDialogKeepsItsColourAcrossToolbars() {
