@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
+# Installs the Debian packages that building, running and testing need, or
+# the packages named on the command line instead.
 # Idempotent: only what is missing is installed, and the package lists are
 # refreshed only when something must be installed.
 set -euo pipefail
@@ -13,6 +14,9 @@ packages=(
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-image-formats-plugins libgl-dev
   xvfb xauth fonts-liberation fonts-dejavu-core
 )
+if (($# > 0)); then
+  packages=("$@")
+fi
 
 missing=()
 for pkg in "${packages[@]}"; do
