@@ -181,7 +181,7 @@ void TfrmMain::BuildWindow() {
     btnUpdate = tool("btnUpdate", tr("Check Updates"), QStringLiteral("system-software-update"),
                      QStyle::SP_BrowserReload);
     btnHelp =
-        tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_DialogHelpButton);
+        tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
     for (QWidget* w : {static_cast<QWidget*>(btnLoad), static_cast<QWidget*>(btnSave),
                        static_cast<QWidget*>(btnMakeMoney), static_cast<QWidget*>(btnAbout)}) {
       bar->addWidget(w);
