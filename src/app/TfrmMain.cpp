@@ -131,6 +131,8 @@ void TfrmMain::Bind(Sender* sender, Signal signal, void (TfrmMain::*handler)()) 
 // The window's controls.
 
 void TfrmMain::BuildWindow() {
+  // The font families every font box offers, gathered once.
+  fontFamilies_ = LetterFontFamilies();
   setWindowTitle(QStringLiteral("Wordlark"));
   resize(900, 720);
 
@@ -465,7 +467,7 @@ QWidget* TfrmMain::BuildStep4() {
   layout->addLayout(grid, 1);
 
   auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(page, format, 0, "F", LetterFontFamilies());
+  const ListFormat f = BuildListFormat(page, format, 0, "F", fontFamilies_);
   cbxFBgColor = f.bg;
   cbxFColor = f.fore;
   cbxFName = f.font;
@@ -519,7 +521,7 @@ QWidget* TfrmMain::BuildStep5() {
   layout->addLayout(grid, 1);
 
   auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(page, format, 0, "T", LetterFontFamilies());
+  const ListFormat f = BuildListFormat(page, format, 0, "T", fontFamilies_);
   cbxTBgColor = f.bg;
   cbxTColor = f.fore;
   cbxTName = f.font;
@@ -586,7 +588,7 @@ QWidget* TfrmMain::BuildStep7() {
   auto* hiddenLayout = new QVBoxLayout(hidden);
   hiddenLayout->addWidget(new QLabel(tr("Enter the format for your Order Link."), hidden));
   auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(hidden, format, 0, "O", LetterFontFamilies());
+  const ListFormat f = BuildListFormat(hidden, format, 0, "O", fontFamilies_);
   hiddenLayout->addLayout(format);
   cbxOBgColor = f.bg;
   cbxOColor = f.fore;
@@ -679,7 +681,7 @@ void TfrmMain::FormCreate() {
 
   // The editors' font lists, "Times New Roman" preselected where there is one.
   // Every preselection sends the font name to its editor.
-  const QStringList families = LetterFontFamilies();
+  const QStringList& families = fontFamilies_;
   const int times = IndexOfFamily(families, QStringLiteral("Times New Roman"));
   for (FormatToolbar* t : toolbars) {
     t->fontName->addItems(families);

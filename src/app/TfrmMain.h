@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -284,6 +285,7 @@ class TfrmMain : public QMainWindow {
   wordlark::TestimonialListModel testimonialList_;
   std::vector<wordlark::TemplateEntry> templates_;
   QString welcomeText_;
+  QStringList fontFamilies_;
   QColor colorDialogColor_ = Qt::black;  // ColorDialog1 keeps its last colour
   // Each file dialog opens where the file chosen last in it was.
   QString pictureDialogFolder_;
