@@ -1,5 +1,6 @@
 // The main window driven as a user would: the real widgets and editors,
 // offscreen, with dialogs and message boxes answered through their seams.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -95,6 +96,30 @@ class MainWindowTest : public QObject {
       QCOMPARE(w.btnBack->isEnabled(), step > 0);
       QVERIFY(w.btnNext->isEnabled());
     }
+  }
+
+  void shortcutsWorkAlsoFromInsideAnEditor() {
+    TfrmMain& w = *window_;
+    w.btnNextClick();  // step 2, with its editors
+    QVERIFY(QTest::qWaitFor([&] { return w.prfEditor2->IsReady(); }, 30000));
+    QWidget* keys = wordlark::test::ViewOf(*w.prfEditor2)->focusProxy();
+    QVERIFY(keys != nullptr);
+    w.activateWindow();
+    keys->setFocus();
+    QTRY_VERIFY(keys->hasFocus());
+    QTest::keyClick(keys, Qt::Key_Right, Qt::AltModifier);
+    QTRY_COMPARE(w.pgcMain->currentIndex(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::AltModifier);
+    QTRY_COMPARE(w.pgcMain->currentIndex(), 1);
+
+    FileDialog::QueueAnswer(QString());  // the save dialog is cancelled
+    QTest::keyClick(keys, Qt::Key_S, Qt::ControlModifier);
+    QTRY_COMPARE(FileDialog::Requests().size(), 1);
+    QCOMPARE(FileDialog::Requests().front().title, QStringLiteral("Save file"));
+    FileDialog::QueueAnswer(QString());
+    QTest::keyClick(w.edtAttention, Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(FileDialog::Requests().size(), 2);
+    QCOMPARE(FileDialog::Requests().back().title, QStringLiteral("Open file"));
   }
 
   void featuresAreCreatedRefusedShownAndDeleted() {
