@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 
 ASAN_DIR ?= build-asan
 
-.PHONY: all deps build run test test-asan bench format clean
+.PHONY: all deps build run test check test-asan bench format clean
 
 all: build
 
@@ -22,7 +22,11 @@ build: deps $(BUILD_DIR)/build.ninja
 run: build
 	@bash scripts/run-app.sh $(BUILD_DIR)
 
-test: build
+# Every test: the plain suite, then the same suite under the sanitizers.
+test: check test-asan
+
+# The plain suite alone (quicker while working).
+check: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
