@@ -209,6 +209,32 @@ TEST(RenderLetter, CopiesLocalPicturesBesideThePage) {
   EXPECT_EQ(ReadBytes(dir / "out/my foot.png"), "FOOT 2");
 }
 
+TEST(RenderLetter, APreviewIsTheSamePageAndCopiesNothing) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "pics");
+  std::filesystem::create_directories(dir / "out");
+  WriteBytes(dir / "pics/head.png", "HEAD");
+  WriteBytes(dir / "pics/my foot.png", "FOOT");
+  WriteBytes(dir / "t.tem", "%%HEADERPICTURE%%|%%ECOVERPICTURE%%|%%FOOTERPICTURE%%");
+  LetterConfiguration l;
+  l.edtHeaderPicture = "pics/head.png";
+  l.edtCoverPicture = "http://example.com/cover.jpg";
+  l.edtFooterPicture = (dir / "pics/my foot.png").string();
+
+  RenderContext preview{dir / "t.tem", "out/page.html", dir.path()};
+  preview.copy_pictures = false;
+  const RenderedLetter shown = RenderLetter(l, preview);
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
+  ASSERT_EQ(shown.local_pictures.size(), 2u);
+  EXPECT_EQ(shown.local_pictures[0].name, "head.png");
+  EXPECT_EQ(shown.local_pictures[0].source, dir / "pics/head.png");
+  EXPECT_EQ(shown.local_pictures[1].name, "my foot.png");
+
+  const RenderedLetter written = RenderLetter(l, {dir / "t.tem", "out/page.html", dir.path()});
+  EXPECT_EQ(shown.page, written.page);
+  EXPECT_EQ(ReadBytes(dir / "out/head.png"), "HEAD");
+}
+
 TEST(RenderLetter, ReportsPicturesThatCannotBeCopied) {
   TempDir dir;
   WriteBytes(dir / "head.png", "HEAD");

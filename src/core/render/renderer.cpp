@@ -222,7 +222,7 @@ enum class PictureSlot { kHeader, kCover, kFooter };
 
 // The picture's HTML; a local file is copied beside the output page first.
 std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderContext& context,
-                        std::vector<PictureProblem>& problems) {
+                        RenderedLetter& result) {
   if (typed.empty()) {
     return {};
   }
@@ -239,13 +239,15 @@ std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderCo
         std::string(file_name);
     // A picture that already is the file beside the page, or whose copy there
     // is up to date, is left alone.
-    if (!std::filesystem::equivalent(source, target, ec) && !SameContent(source, target)) {
+    if (context.copy_pictures && !std::filesystem::equivalent(source, target, ec) &&
+        !SameContent(source, target)) {
       try {
         CopyPicture(source, target);
       } catch (const Error& e) {
-        problems.push_back({source, target, e.what()});
+        result.failed_pictures.push_back({source, target, e.what()});
       }
     }
+    result.local_pictures.push_back({std::string(file_name), source});
     reference = FileNameReference(file_name);
   } else {
     reference = typed;
@@ -287,16 +289,15 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
   }
   result.template_found = true;
   std::string page = NormalizeLineBreaks(DecodeTextFile(ReadFileBytes(context.template_file)));
-  auto& problems = result.failed_pictures;
 
   Replace(page, "%%PAGETITLE%%", l.edtPageTitle);
   Replace(page, "%%HEADERPICTURE%%",
-          PictureHtml(l.edtHeaderPicture, PictureSlot::kHeader, context, problems));
+          PictureHtml(l.edtHeaderPicture, PictureSlot::kHeader, context, result));
   Replace(page, "%%ECOVERPICTURE%%",
-          PictureHtml(l.edtCoverPicture, PictureSlot::kCover, context, problems));
+          PictureHtml(l.edtCoverPicture, PictureSlot::kCover, context, result));
   Replace(page, "%%MAINBGCOLOR%%", ColorToHex(l.cbxMainBgColor));
   Replace(page, "%%FOOTERPICTURE%%",
-          PictureHtml(l.edtFooterPicture, PictureSlot::kFooter, context, problems));
+          PictureHtml(l.edtFooterPicture, PictureSlot::kFooter, context, result));
   Replace(page, "%%ORDERHEADLINE%%", SectionHtml(l.prfEditor1));
   Replace(page, "%%FROMFULLNAME%%",
           l.edtFullName.empty()

@@ -23,6 +23,15 @@ struct RenderContext {
   std::string output_file;
   // Relative picture and output paths are resolved against this folder.
   std::filesystem::path base_folder;
+  // False for a preview: the page is the same, but no picture is copied.
+  bool copy_pictures = true;
+};
+
+// A picture from the local disk: the page names it by `name`, the file name
+// it gets beside the page, and `source` is where it is now.
+struct LocalPicture {
+  std::string name;
+  std::filesystem::path source;
 };
 
 // A local picture that the page refers to but that could not be copied beside
@@ -42,6 +51,8 @@ struct RenderedLetter {
   // the template was not found.
   std::string page;
   std::vector<PictureProblem> failed_pictures;
+  // The local pictures the page refers to, in the order of the picture boxes.
+  std::vector<LocalPicture> local_pictures;
 };
 
 // Renders the letter. When the template is missing nothing else happens (no

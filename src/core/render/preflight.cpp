@@ -1,0 +1,145 @@
+#include "render/preflight.h"
+
+#include <system_error>
+
+#include "render/catalogue.h"
+#include "util/text.h"
+
+namespace wordlark {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+bool IsBlankText(std::string_view text) {
+  for (char c : text) {
+    if (!IsBlank(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+// True when the HTML would show nothing: no picture and no text other than
+// blanks and non-breaking spaces.
+bool ShowsNothing(std::string_view html) {
+  const std::string lower = AsciiLower(html);
+  if (lower.find("<img") != std::string::npos) {
+    return false;
+  }
+  std::string text;
+  bool inTag = false;
+  for (char c : lower) {
+    if (c == '<') {
+      inTag = true;
+    } else if (c == '>') {
+      inTag = false;
+    } else if (!inTag) {
+      text += c;
+    }
+  }
+  for (std::string_view space : {"&nbsp;", "&#160;", "&#xa0;", "\xc2\xa0"}) {
+    text = ReplaceAll(text, space, " ");
+  }
+  return IsBlankText(text);
+}
+
+// The part of a typed path after its last slash: the name a local picture
+// gets beside the page.
+std::string_view FileNamePart(std::string_view typed) {
+  const std::size_t slash = typed.rfind('/');
+  return slash == std::string_view::npos ? typed : typed.substr(slash + 1);
+}
+
+struct Picture {
+  const char* what;
+  const char* control;
+  const std::string* typed;
+};
+
+}  // namespace
+
+bool IsWebAddress(std::string_view text) {
+  for (std::string_view scheme : {"http://", "https://", "ftp://", "data:"}) {
+    if (StartsWithIgnoringCase(text, scheme)) {
+      return true;
+    }
+  }
+  return text.starts_with("//");
+}
+
+std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
+                                          std::string_view output_name,
+                                          const std::filesystem::path& base_folder) {
+  std::vector<PreflightItem> items;
+
+  const Picture pictures[] = {
+      {"header picture", "edtHeaderPicture", &letter.edtHeaderPicture},
+      {"cover picture", "edtCoverPicture", &letter.edtCoverPicture},
+      {"footer picture", "edtFooterPicture", &letter.edtFooterPicture},
+  };
+  std::vector<std::pair<const Picture*, std::filesystem::path>> local;
+  for (const Picture& picture : pictures) {
+    const std::string& typed = *picture.typed;
+    if (typed.empty()) {
+      continue;
+    }
+    std::error_code ec;
+    const std::filesystem::path source = ResolveUserPath(typed, base_folder);
+    if (std::filesystem::is_regular_file(source, ec)) {
+      local.emplace_back(&picture, source);
+    } else if (!IsWebAddress(typed)) {
+      items.push_back({PreflightKind::kMissingPicture, picture.control,
+                       "The " + std::string(picture.what) + " \"" + typed +
+                           "\" is neither a file on this computer nor a web address, so the "
+                           "page shows no picture there."});
+    }
+  }
+  // Local pictures are copied beside the page under their own names, one
+  // after another: two different files with one name end up as the later one.
+  for (std::size_t i = 0; i < local.size(); ++i) {
+    for (std::size_t j = i + 1; j < local.size(); ++j) {
+      const std::string_view name = FileNamePart(*local[i].first->typed);
+      std::error_code ec;
+      if (name == FileNamePart(*local[j].first->typed) &&
+          !std::filesystem::equivalent(local[i].second, local[j].second, ec)) {
+        items.push_back({PreflightKind::kSharedPictureName, local[i].first->control,
+                         "The " + std::string(local[i].first->what) + " and the " +
+                             local[j].first->what + " are both called \"" + std::string(name) +
+                             "\": beside the page they become one file, so both show the " +
+                             local[j].first->what + "."});
+      }
+    }
+  }
+
+  if (ShowsNothing(letter.prfEditor1.body())) {
+    items.push_back({PreflightKind::kEmptyHeadline, "prfEditor1", "The main headline is empty."});
+  }
+
+  if (IsBlankText(letter.edtDirectLink) && IsBlankText(letter.edtClickBankName) &&
+      IsBlankText(letter.memPaypalCode)) {
+    items.push_back({PreflightKind::kNoOrderOption, "edtDirectLink",
+                     "The page offers no way to order: there is no direct link, no ClickBank "
+                     "account and no PayPal code."});
+  }
+
+  if (output_name.empty()) {
+    items.push_back(
+        {PreflightKind::kNoOutputName, "edtFilename", "No output file name has been chosen yet."});
+  } else if (!std::filesystem::path(std::string(output_name)).is_absolute()) {
+    items.push_back({PreflightKind::kOutputWithoutFolder, "edtFilename",
+                     "The output file name \"" + std::string(output_name) +
+                         "\" names no folder of its own, so the page will be saved as \"" +
+                         ResolveUserPath(output_name, base_folder).lexically_normal().string() +
+                         "\"."});
+  }
+  return items;
+}
+
+}  // namespace wordlark

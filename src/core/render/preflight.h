@@ -1,0 +1,42 @@
+// The checks shown beside the page preview before Finish: things that make a
+// page that works less well than the user probably expects. None of them
+// stops Finish.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "letter/letter_configuration.h"
+
+namespace wordlark {
+
+enum class PreflightKind {
+  kMissingPicture,      // a picture that is neither a file nor a web address
+  kSharedPictureName,   // two local pictures that would land on one file
+  kEmptyHeadline,       // the main headline shows nothing
+  kNoOrderOption,       // no direct link, no ClickBank account, no PayPal code
+  kNoOutputName,        // no output file name yet
+  kOutputWithoutFolder  // a relative name: the page lands in the templates folder
+};
+
+struct PreflightItem {
+  PreflightKind kind;
+  // The control the item is about (its object name), so the window can lead
+  // the user there.
+  std::string control;
+  std::string message;
+};
+
+// True for what a browser fetches from elsewhere: http, https and ftp
+// addresses, protocol-relative "//host/..." and data: addresses.
+bool IsWebAddress(std::string_view text);
+
+// The items for the letter as it stands, in the order of the wizard's steps.
+// Relative picture paths and the output name resolve against `base_folder`.
+std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
+                                          std::string_view output_name,
+                                          const std::filesystem::path& base_folder);
+
+}  // namespace wordlark

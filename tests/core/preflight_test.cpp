@@ -1,0 +1,136 @@
+// The checks beside the page preview: which items a letter gets, and what
+// they say.
+#include "render/preflight.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "test_support.h"
+
+namespace wordlark {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+// A letter that draws no item at all, with its output name.
+LetterConfiguration GoodLetter(const TempDir& dir) {
+  LetterConfiguration l;
+  WriteBytes(dir / "head.png", "HEAD");
+  l.edtHeaderPicture = "head.png";
+  l.edtCoverPicture = "https://example.com/cover.jpg";
+  l.prfEditor1.SetHtml("<b>Sell more</b>");
+  l.edtDirectLink = "https://example.com/order";
+  return l;
+}
+
+std::vector<PreflightKind> Kinds(const std::vector<PreflightItem>& items) {
+  std::vector<PreflightKind> kinds;
+  for (const auto& item : items) {
+    kinds.push_back(item.kind);
+  }
+  return kinds;
+}
+
+TEST(Preflight, EachItemAppearsWithItsValueAndGoesAgain) {
+  TempDir dir;
+  const std::string output = (dir / "page.html").string();
+  ASSERT_TRUE(PreflightCheck(GoodLetter(dir), output, dir.path()).empty());
+
+  using K = PreflightKind;
+  struct Case {
+    const char* what;
+    std::function<void(LetterConfiguration&)> edit;
+    std::string output;
+    std::vector<K> kinds;
+  } cases[] = {
+      {"missing picture",
+       [](auto& l) { l.edtFooterPicture = "nowhere.png"; },
+       output,
+       {K::kMissingPicture}},
+      {"address without scheme",
+       [](auto& l) { l.edtCoverPicture = "www.example.com/c.jpg"; },
+       output,
+       {K::kMissingPicture}},
+      {"folder as picture",
+       [&](auto& l) { l.edtCoverPicture = dir.path().string(); },
+       output,
+       {K::kMissingPicture}},
+      {"web addresses of every kind",
+       [](auto& l) {
+         l.edtHeaderPicture = "HTTP://example.com/a.png";
+         l.edtCoverPicture = "//cdn.example.com/b.png";
+         l.edtFooterPicture = "data:image/png;base64,AAAA";
+       },
+       output,
+       {}},
+      {"two files, one name",
+       [&](auto& l) {
+         std::filesystem::create_directory(dir / "other");
+         WriteBytes(dir / "other/head.png", "OTHER");
+         l.edtFooterPicture = "other/head.png";
+       },
+       output,
+       {K::kSharedPictureName}},
+      {"one file twice", [](auto& l) { l.edtFooterPicture = "head.png"; }, output, {}},
+      {"headline of blanks and breaks",
+       [](auto& l) { l.prfEditor1.SetHtml("<div>&nbsp; <br></div>\r\n<p> </p>"); },
+       output,
+       {K::kEmptyHeadline}},
+      {"headline that is a picture",
+       [](auto& l) { l.prfEditor1.SetHtml("<IMG src=\"x.png\">"); },
+       output,
+       {}},
+      {"no way to order", [](auto& l) { l.edtDirectLink = "  "; }, output, {K::kNoOrderOption}},
+      {"ClickBank only",
+       [](auto& l) {
+         l.edtDirectLink.clear();
+         l.edtClickBankName = "seller";
+       },
+       output,
+       {}},
+      {"PayPal only",
+       [](auto& l) {
+         l.edtDirectLink.clear();
+         l.memPaypalCode = "<form></form>";
+       },
+       output,
+       {}},
+      {"no output name", [](auto&) {}, "", {K::kNoOutputName}},
+      {"output name without folder", [](auto&) {}, "page.html", {K::kOutputWithoutFolder}},
+      {"relative output folder", [](auto&) {}, "out/page.html", {K::kOutputWithoutFolder}},
+      {"everything at once",
+       [](auto& l) {
+         l = LetterConfiguration{};
+         l.edtHeaderPicture = "gone.png";
+       },
+       "page.html",
+       {K::kMissingPicture, K::kEmptyHeadline, K::kNoOrderOption, K::kOutputWithoutFolder}},
+  };
+  for (const auto& c : cases) {
+    LetterConfiguration l = GoodLetter(dir);
+    c.edit(l);
+    EXPECT_EQ(Kinds(PreflightCheck(l, c.output, dir.path())), c.kinds) << c.what;
+  }
+}
+
+TEST(Preflight, MessagesNameTheValueAndWhereThePageGoes) {
+  TempDir dir;
+  LetterConfiguration l = GoodLetter(dir);
+  l.edtFooterPicture = "nowhere.png";
+  const auto items = PreflightCheck(l, "sub/../page.html", dir.path());
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].control, "edtFooterPicture");
+  EXPECT_EQ(items[0].message,
+            "The footer picture \"nowhere.png\" is neither a file on this computer nor a web "
+            "address, so the page shows no picture there.");
+  EXPECT_EQ(items[1].control, "edtFilename");
+  EXPECT_EQ(items[1].message,
+            "The output file name \"sub/../page.html\" names no folder of its "
+            "own, so the page will be saved as \"" +
+                (dir / "page.html").string() + "\".");
+}
+
+}  // namespace
+}  // namespace wordlark
