@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
@@ -34,6 +36,7 @@
 #include "FormatToolbar.h"
 #include "HtmlEditor.h"
 #include "MessageBox.h"
+#include "PagePreview.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
 #include "brand/skin.h"
@@ -43,6 +46,7 @@
 #include "online/TfrmNews.h"
 #include "online/update.h"
 #include "render/output.h"
+#include "render/preflight.h"
 #include "util/error.h"
 #include "util/file_io.h"
 
@@ -227,6 +231,7 @@ void TfrmMain::BuildWindow() {
     pgcMain->addWidget(page);
   }
   main->addWidget(pgcMain, 1);
+  Bind(pgcMain, &QStackedWidget::currentChanged, &TfrmMain::pgcMainChange);
 
   panWizard = Named(new QFrame(stsMain), "panWizard");
   {
@@ -609,25 +614,39 @@ QWidget* TfrmMain::BuildStep8() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(Heading(tr("Step 8: Finish"), page));
+  layout->addWidget(
+      new QLabel(tr("Select a template and enter a name for the generated output file:"), page));
 
-  // The template chooser and its preview stay hidden: pages are made from the
-  // first template of the catalogue.
-  auto* chooser =
-      new QLabel(tr("Select a template and enter a name for the generated output file:"), page);
-  chooser->hide();
-  layout->addWidget(chooser);
-  auto* templateLabel = new QLabel(tr("Template:"), page);
-  templateLabel->hide();
-  layout->addWidget(templateLabel);
+  auto* chooser = new QHBoxLayout;
+  chooser->addWidget(new QLabel(tr("Template:"), page));
   cbxTemplates = Named(new QComboBox(page), "cbxTemplates");
-  cbxTemplates->hide();
-  layout->addWidget(cbxTemplates);
-  auto* preview = new QGroupBox(tr("Preview"), page);
-  preview->setObjectName(QStringLiteral("grpPreview"));
-  auto* previewLayout = new QVBoxLayout(preview);
-  previewLayout->addWidget(Named(new QLabel(preview), "Image1"));
-  preview->hide();
-  layout->addWidget(preview);
+  cbxTemplates->setIconSize(QSize(96, 72));
+  cbxTemplates->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  chooser->addWidget(cbxTemplates);
+  chooser->addStretch(1);
+  layout->addLayout(chooser);
+
+  // The page as Finish would write it, and what is worth a look before that.
+  auto* middle = new QHBoxLayout;
+  grpPreview = Named(new QGroupBox(tr("Preview"), page), "grpPreview");
+  auto* previewLayout = new QVBoxLayout(grpPreview);
+  pagePreview = Named(new PagePreview(grpPreview), "pagePreview");
+  previewLayout->addWidget(pagePreview);
+  middle->addWidget(grpPreview, 3);
+  auto* checks = Named(new QGroupBox(tr("Before you finish"), page), "grpPreflight");
+  auto* checksLayout = new QVBoxLayout(checks);
+  lstPreflight = Named(new QListWidget(checks), "lstPreflight");
+  lstPreflight->setWordWrap(true);
+  lstPreflight->setTextElideMode(Qt::ElideNone);
+  lstPreflight->setToolTip(tr("Double-click an item to go to its value"));
+  checksLayout->addWidget(lstPreflight, 1);
+  lblPreflightOk =
+      Named(new QLabel(tr("Nothing to look at: the page has everything it needs."), checks),
+            "lblPreflightOk");
+  lblPreflightOk->setWordWrap(true);
+  checksLayout->addWidget(lblPreflightOk);
+  middle->addWidget(checks, 1);
+  layout->addLayout(middle, 1);
 
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel(tr("Output filename:"), page));
@@ -641,9 +660,12 @@ QWidget* TfrmMain::BuildStep8() {
   finish->addWidget(btnFinish);
   finish->addStretch(1);
   layout->addLayout(finish);
-  layout->addStretch(1);
   Bind(bsSkinButton3, &QPushButton::clicked, &TfrmMain::bsSkinButton3Click);
   Bind(btnFinish, &QPushButton::clicked, &TfrmMain::btnFinishClick);
+  Bind(cbxTemplates, &QComboBox::currentIndexChanged, &TfrmMain::cbxTemplatesChange);
+  Bind(edtFilename, &QLineEdit::textChanged, &TfrmMain::RefreshPreflight);
+  connect(lstPreflight, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { Guarded([this, item] { lstPreflightActivate(item); }); });
   return page;
 }
 
@@ -1202,6 +1224,9 @@ void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
   chkOUnderline->setChecked(l.chkOUnderline);
   chkOItalic->setChecked(l.chkOItalic);
   chkOBold->setChecked(l.chkOBold);
+  if (pgcMain->currentIndex() == pgcMain->count() - 1) {
+    RefreshPreview();
+  }
 }
 
 void TfrmMain::btnSaveClick() {
@@ -1255,8 +1280,15 @@ void TfrmMain::FillTemplateList() {
     QTimer::singleShot(
         0, this, [this, text = QString::fromUtf8(e.what())] { MessageBox::Error(this, text); });
   }
+  const QSignalBlocker quiet(cbxTemplates);
   for (const auto& entry : templates_) {
-    cbxTemplates->addItem(Q(entry.name));
+    // A template's thumbnail is the picture of the same name beside it.
+    std::filesystem::path thumbnail = entry.file;
+    thumbnail.replace_extension(".png");
+    std::error_code ec;
+    cbxTemplates->addItem(
+        std::filesystem::is_regular_file(thumbnail, ec) ? QIcon(Q(thumbnail.string())) : QIcon(),
+        Q(entry.name));
   }
   if (cbxTemplates->count() > 0) {
     cbxTemplates->setCurrentIndex(0);
@@ -1276,13 +1308,73 @@ void TfrmMain::bsSkinButton3Click() {
   edtFilename->setText(path);
 }
 
-void TfrmMain::btnFinishClick() {
+std::filesystem::path TfrmMain::SelectedTemplateFile() const {
   const int index = cbxTemplates->currentIndex();
-  const std::filesystem::path templateFile =
-      (index >= 0 && index < static_cast<int>(templates_.size())) ? templates_[index].file
-                                                                  : std::filesystem::path();
-  const FinishOutcome outcome =
-      FinishLetter(CollectConfiguration(), templateFile, S(edtFilename->text()), TemplatesFolder());
+  return (index >= 0 && index < static_cast<int>(templates_.size())) ? templates_[index].file
+                                                                     : std::filesystem::path();
+}
+
+void TfrmMain::pgcMainChange() {
+  if (pgcMain->currentIndex() == pgcMain->count() - 1) {
+    RefreshPreview();
+  }
+}
+
+void TfrmMain::cbxTemplatesChange() {
+  if (pgcMain->currentIndex() == pgcMain->count() - 1) {
+    RefreshPreview();
+  }
+}
+
+void TfrmMain::RefreshPreview() {
+  RefreshPreflight();
+  RenderContext context{SelectedTemplateFile(), S(edtFilename->text()), TemplatesFolder()};
+  context.copy_pictures = false;
+  RenderedLetter rendered;
+  try {
+    rendered = RenderLetter(CollectConfiguration(), context);
+  } catch (const std::exception& e) {
+    pagePreview->ShowMessage(QString::fromUtf8(e.what()));
+    return;
+  }
+  if (!rendered.template_found) {
+    pagePreview->ShowMessage(Q(kNoTemplateMessage));
+    return;
+  }
+  const std::string bytes = PageFileBytes(rendered.page);
+  pagePreview->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                        rendered.local_pictures);
+}
+
+void TfrmMain::RefreshPreflight() {
+  lstPreflight->clear();
+  const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  for (const PreflightItem& item :
+       PreflightCheck(CollectConfiguration(), S(edtFilename->text()), TemplatesFolder())) {
+    auto* entry = new QListWidgetItem(warning, Q(item.message), lstPreflight);
+    entry->setData(Qt::UserRole, Q(item.control));
+  }
+  lblPreflightOk->setVisible(lstPreflight->count() == 0);
+}
+
+void TfrmMain::lstPreflightActivate(QListWidgetItem* item) {
+  QWidget* control = findChild<QWidget*>(item->data(Qt::UserRole).toString());
+  if (control == nullptr) {
+    return;
+  }
+  for (int step = 0; step < pgcMain->count(); ++step) {
+    if (pgcMain->widget(step)->isAncestorOf(control)) {
+      pgcMain->setCurrentIndex(step);
+      UpdateWizardButtons();
+      control->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
+}
+
+void TfrmMain::btnFinishClick() {
+  const FinishOutcome outcome = FinishLetter(CollectConfiguration(), SelectedTemplateFile(),
+                                             S(edtFilename->text()), TemplatesFolder());
   switch (outcome.status) {
     case FinishStatus::kNoOutputName:
     case FinishStatus::kNoTemplate:

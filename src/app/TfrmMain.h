@@ -30,6 +30,8 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
+class PagePreview;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
@@ -95,6 +97,14 @@ class TfrmMain : public QMainWindow {
   void FillTemplateList();
   void bsSkinButton3Click();
   void btnFinishClick();
+  // The preview of the page Finish would write, for the selected template,
+  // and the pre-flight list beside it.
+  void pgcMainChange();
+  void cbxTemplatesChange();
+  void RefreshPreview();
+  void RefreshPreflight();
+  void lstPreflightActivate(QListWidgetItem* item);
+  std::filesystem::path SelectedTemplateFile() const;
 
   // The formatting toolbars.
   void cbxFontName1Change(QComboBox* box);
@@ -270,6 +280,10 @@ class TfrmMain : public QMainWindow {
   QCheckBox* chkOItalic = nullptr;
   // Step 8.
   QComboBox* cbxTemplates = nullptr;
+  QGroupBox* grpPreview = nullptr;
+  PagePreview* pagePreview = nullptr;
+  QListWidget* lstPreflight = nullptr;
+  QLabel* lblPreflightOk = nullptr;
   QLineEdit* edtFilename = nullptr;
   QPushButton* bsSkinButton3 = nullptr;
   QPushButton* btnFinish = nullptr;

@@ -4,11 +4,13 @@
 // ran or navigated; the server must hear nothing but the harmless picture
 // that proves the page was live and able to reach it.
 #include <QApplication>
+#include <QLineEdit>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
 #include "HtmlEditor.h"
 #include "MessageBox.h"
+#include "PagePreview.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
 #include "online/QtHttpClient.h"
@@ -112,6 +114,17 @@ class HostileContentTest : public QObject {
     ExpectOnlyThePicture();
     // The text is kept; nothing of the user's letter is lost on the way.
     QVERIFY(w.prfEditor1->GetHtml().contains(QStringLiteral("Plain letter text")));
+
+    // The page preview of step 8 shows the payloads inside a real page; only
+    // its header picture may reach the server.
+    WriteBytes(folder_->path() / "Templates" / "page.tem",
+               "<html><head><title>%%PAGETITLE%%</title></head><body>%%HEADERPICTURE%%"
+               "%%ORDERHEADLINE%%%%OPENING%%</body></html>");
+    w.FillTemplateList();
+    w.edtHeaderPicture->setText(QString::fromStdString(home_ + "/preview-picture.png"));
+    w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
+    QVERIFY(w.pagePreview->PageBytes().contains("ran-script"));
+    ExpectOnlyThePicture({}, "/preview-picture.png");
   }
 
   void aWelcomePageRunsNothing() {
@@ -160,10 +173,11 @@ class HostileContentTest : public QObject {
 
  private:
   // Gives a payload time to act, then checks what reached the server.
-  void ExpectOnlyThePicture(QList<QByteArray> allowed = {}) {
-    allowed << "/picture-may-load.png";
+  void ExpectOnlyThePicture(QList<QByteArray> allowed = {},
+                            const QByteArray& picture = "/picture-may-load.png") {
+    allowed << "/picture-may-load.png" << picture;
     // The harmless picture shows that the page was live and could call home.
-    QTRY_VERIFY_WITH_TIMEOUT(HasRequest("/picture-may-load.png"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(HasRequest(picture), 30000);
     QTest::qWait(1500);
     for (const ReceivedRequest& r : server_->Requests()) {
       QVERIFY2(allowed.contains(r.target), r.target.constData());

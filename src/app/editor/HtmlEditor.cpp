@@ -16,6 +16,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
 #include <QWebEngineView>
 #include <algorithm>
 #include <array>
@@ -55,7 +56,9 @@ void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
 QWebEngineProfile* g_profile = nullptr;
 int g_profile_users = 0;
 
-QWebEngineProfile* AcquireProfile() {
+}  // namespace
+
+QWebEngineProfile* AcquireWebProfile() {
   if (g_profile == nullptr) {
     g_profile = new QWebEngineProfile();
     g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
@@ -80,12 +83,14 @@ QWebEngineProfile* AcquireProfile() {
   return g_profile;
 }
 
-void ReleaseProfile() {
+void ReleaseWebProfile() {
   if (--g_profile_users == 0) {
     delete g_profile;
     g_profile = nullptr;
   }
 }
+
+namespace {
 
 QString ReadResource(const QString& path) {
   QFile file(path);
@@ -249,6 +254,10 @@ void PrepareWebEngineEnvironment() {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The preview's pages and pictures come from the program itself.
+  QWebEngineUrlScheme scheme(kPreviewScheme);
+  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+  QWebEngineUrlScheme::registerScheme(scheme);
 }
 
 // The page never leaves the editor's document: every navigation but the
@@ -306,7 +315,7 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   link_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
   view_ = new QWebEngineView(this);
-  page_ = new EditorPage(AcquireProfile(), view_);
+  page_ = new EditorPage(AcquireWebProfile(), view_);
   page_->SetLinkHandler([this](const QUrl& url) {
     if (browse_mode_) {
       OpenLink(url);
@@ -344,7 +353,7 @@ HtmlEditor::~HtmlEditor() {
   delete view_;
   view_ = nullptr;
   page_ = nullptr;
-  ReleaseProfile();
+  ReleaseWebProfile();
 }
 
 void HtmlEditor::LoadShell() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace wordlark {
@@ -19,6 +20,16 @@ class EditorPage;
 // start there), and without a real display the GPU stays unused. Call once in
 // main() before the QApplication is created.
 void PrepareWebEngineEnvironment();
+
+// The off-the-record profile every web view of the program shares; the
+// documents' own scripts never run in it. Each Acquire is matched by one
+// Release; the profile goes with its last user.
+QWebEngineProfile* AcquireWebProfile();
+void ReleaseWebProfile();
+
+// The URL scheme under which the page preview serves a page and its local
+// pictures (registered by PrepareWebEngineEnvironment).
+inline constexpr char kPreviewScheme[] = "wordlark-preview";
 
 // The rich-text editor of every formatted section, and the display of HTML
 // pages (welcome page, news). The document lives in a web page whose body is

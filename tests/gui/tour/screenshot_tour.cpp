@@ -1,7 +1,10 @@
 // Walks the wizard with the sample letter loaded and saves a picture of each
-// step: docs/screenshots/step1.png ... step8.png. Run under a display (for
-// example xvfb-run); see scripts/screenshots.sh.
+// step: docs/screenshots/step1.png ... step8.png, then of step 8's preview
+// for every template at desktop and at phone width:
+// preview-NAME-desktop.png and preview-NAME-phone.png. Run under a display
+// (for example xvfb-run); see scripts/screenshots.sh.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -14,6 +17,7 @@
 
 #include "HtmlEditor.h"
 #include "MessageBox.h"
+#include "PagePreview.h"
 #include "TfrmMain.h"
 
 namespace {
@@ -60,6 +64,25 @@ int main(int argc, char** argv) {
       return 1;
     }
     window.btnNextClick();
+  }
+
+  // The preview of each template, on a larger window.
+  window.resize(1200, 900);
+  for (int index = 0; index < window.cbxTemplates->count(); ++index) {
+    window.cbxTemplates->setCurrentIndex(index);
+    const QString name = window.cbxTemplates->itemText(index).toLower();
+    for (const auto& [width, label] : {std::pair{PagePreview::Width::kDesktop, "desktop"},
+                                       std::pair{PagePreview::Width::kPhone, "phone"}}) {
+      window.pagePreview->SetWidth(width);
+      Settle(2500);
+      const QPixmap shot = window.screen()->grabWindow(window.winId());
+      const QString file =
+          out.filePath(QStringLiteral("preview-%1-%2.png").arg(name, QLatin1String(label)));
+      if (!shot.save(file)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+      }
+    }
   }
   return 0;
 }
