@@ -1,6 +1,7 @@
 // Program entry: prepares the HTML engine, creates the main window and runs
 // the event loop until it closes.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -35,6 +36,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Wordlark"));
   QApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
+  QApplication::setDesktopFileName(QStringLiteral("wordlark"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wordlark.png")));
   TfrmMain window;
   window.show();
   ArmStartupProbe(&window);
