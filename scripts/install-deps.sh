@@ -13,6 +13,7 @@ packages=(
   p7zip-full
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-image-formats-plugins libgl-dev
   xvfb xauth fonts-liberation fonts-dejavu-core
+  desktop-file-utils
 )
 if (($# > 0)); then
   packages=("$@")
