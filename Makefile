@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 
 ASAN_DIR ?= build-asan
 
-.PHONY: all deps build run test check test-asan bench format clean
+.PHONY: all deps build run test check test-asan bench format clean install
 
 all: build
 
@@ -39,6 +39,13 @@ test-asan: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Installs the build into $(PREFIX): the program folder in lib/wordlark, links
+# to its executables in bin, the desktop entry and icons in share. DESTDIR
+# stages the whole tree below another folder (for packaging).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWORDLARK_BUILD_BENCH=ON -DWORDLARK_BUILD_TESTS=OFF $(CMAKE_FLAGS)
