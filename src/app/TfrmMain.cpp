@@ -644,7 +644,8 @@ QWidget* TfrmMain::BuildStep8() {
       Named(new QLabel(tr("Nothing to look at: the page has everything it needs."), checks),
             "lblPreflightOk");
   lblPreflightOk->setWordWrap(true);
-  checksLayout->addWidget(lblPreflightOk);
+  lblPreflightOk->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  checksLayout->addWidget(lblPreflightOk, 1);
   middle->addWidget(checks, 1);
   layout->addLayout(middle, 1);
 
@@ -1354,6 +1355,7 @@ void TfrmMain::RefreshPreflight() {
     auto* entry = new QListWidgetItem(warning, Q(item.message), lstPreflight);
     entry->setData(Qt::UserRole, Q(item.control));
   }
+  lstPreflight->setVisible(lstPreflight->count() > 0);
   lblPreflightOk->setVisible(lstPreflight->count() == 0);
 }
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -46,6 +47,15 @@ int main(int argc, char** argv) {
   window.resize(1000, 760);
   window.show();
   window.LoadConfiguration(QString::fromLocal8Bit(argv[2]));
+  // The sample's pictures lie beside it; the letter names them relative to
+  // where it is kept.
+  const QDir letterFolder = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteDir();
+  for (QLineEdit* box :
+       {window.edtHeaderPicture, window.edtCoverPicture, window.edtFooterPicture}) {
+    if (!box->text().isEmpty() && letterFolder.exists(box->text())) {
+      box->setText(letterFolder.absoluteFilePath(box->text()));
+    }
+  }
   window.edtFilename->setText(QDir::home().filePath(QStringLiteral("letters/sales-page.html")));
   Settle(3000);
 
