@@ -143,12 +143,11 @@ void PagePreview::CreateView() {
   row->addStretch(1);
   row->addWidget(view_);
   row->addStretch(1);
-  connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+  connect(page_, &QWebEnginePage::loadFinished, this, [this] {
     // Only the last page counts; the zoom is re-applied to the new document.
     if (page_->url().path() == PageUrlPath()) {
       loading_ = false;
       ApplyWidth();
-      emit pageLoaded(ok);
     }
   });
 }

@@ -54,9 +54,6 @@ class PagePreview : public QWidget {
   // page, or one of its pictures; anything else is not found.
   void Serve(QWebEngineUrlRequestJob* job) const;
 
- signals:
-  void pageLoaded(bool ok);
-
  protected:
   void resizeEvent(QResizeEvent* event) override;
 

@@ -231,7 +231,7 @@ void TfrmMain::BuildWindow() {
     pgcMain->addWidget(page);
   }
   main->addWidget(pgcMain, 1);
-  Bind(pgcMain, &QStackedWidget::currentChanged, &TfrmMain::pgcMainChange);
+  Bind(pgcMain, &QStackedWidget::currentChanged, &TfrmMain::RefreshPreviewIfShown);
 
   panWizard = Named(new QFrame(stsMain), "panWizard");
   {
@@ -663,7 +663,7 @@ QWidget* TfrmMain::BuildStep8() {
   layout->addLayout(finish);
   Bind(bsSkinButton3, &QPushButton::clicked, &TfrmMain::bsSkinButton3Click);
   Bind(btnFinish, &QPushButton::clicked, &TfrmMain::btnFinishClick);
-  Bind(cbxTemplates, &QComboBox::currentIndexChanged, &TfrmMain::cbxTemplatesChange);
+  Bind(cbxTemplates, &QComboBox::currentIndexChanged, &TfrmMain::RefreshPreviewIfShown);
   Bind(edtFilename, &QLineEdit::textChanged, &TfrmMain::RefreshPreflight);
   connect(lstPreflight, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { Guarded([this, item] { lstPreflightActivate(item); }); });
@@ -1225,9 +1225,7 @@ void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
   chkOUnderline->setChecked(l.chkOUnderline);
   chkOItalic->setChecked(l.chkOItalic);
   chkOBold->setChecked(l.chkOBold);
-  if (pgcMain->currentIndex() == pgcMain->count() - 1) {
-    RefreshPreview();
-  }
+  RefreshPreviewIfShown();
 }
 
 void TfrmMain::btnSaveClick() {
@@ -1315,25 +1313,20 @@ std::filesystem::path TfrmMain::SelectedTemplateFile() const {
                                                                      : std::filesystem::path();
 }
 
-void TfrmMain::pgcMainChange() {
-  if (pgcMain->currentIndex() == pgcMain->count() - 1) {
-    RefreshPreview();
-  }
-}
-
-void TfrmMain::cbxTemplatesChange() {
+void TfrmMain::RefreshPreviewIfShown() {
   if (pgcMain->currentIndex() == pgcMain->count() - 1) {
     RefreshPreview();
   }
 }
 
 void TfrmMain::RefreshPreview() {
-  RefreshPreflight();
+  const LetterConfiguration letter = CollectConfiguration();
+  ShowPreflight(letter);
   RenderContext context{SelectedTemplateFile(), S(edtFilename->text()), TemplatesFolder()};
   context.copy_pictures = false;
   RenderedLetter rendered;
   try {
-    rendered = RenderLetter(CollectConfiguration(), context);
+    rendered = RenderLetter(letter, context);
   } catch (const std::exception& e) {
     pagePreview->ShowMessage(QString::fromUtf8(e.what()));
     return;
@@ -1348,10 +1341,14 @@ void TfrmMain::RefreshPreview() {
 }
 
 void TfrmMain::RefreshPreflight() {
+  ShowPreflight(CollectConfiguration());
+}
+
+void TfrmMain::ShowPreflight(const LetterConfiguration& letter) {
   lstPreflight->clear();
   const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
   for (const PreflightItem& item :
-       PreflightCheck(CollectConfiguration(), S(edtFilename->text()), TemplatesFolder())) {
+       PreflightCheck(letter, S(edtFilename->text()), TemplatesFolder())) {
     auto* entry = new QListWidgetItem(warning, Q(item.message), lstPreflight);
     entry->setData(Qt::UserRole, Q(item.control));
   }

@@ -99,8 +99,7 @@ class TfrmMain : public QMainWindow {
   void btnFinishClick();
   // The preview of the page Finish would write, for the selected template,
   // and the pre-flight list beside it.
-  void pgcMainChange();
-  void cbxTemplatesChange();
+  void RefreshPreviewIfShown();
   void RefreshPreview();
   void RefreshPreflight();
   void lstPreflightActivate(QListWidgetItem* item);
@@ -174,6 +173,7 @@ class TfrmMain : public QMainWindow {
   HtmlEditor* AddEditor(QWidget* page, class QVBoxLayout* layout, int tag, const QString& name,
                         const QString& label, bool stretch);
   void ConnectToolbar(FormatToolbar* toolbar);
+  void ShowPreflight(const wordlark::LetterConfiguration& letter);
   void UpdateWizardButtons();
   void BrowsePicture(QLineEdit* target);
   void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});

@@ -12,6 +12,7 @@
 
 #include "render/catalogue.h"
 #include "test_support.h"
+#include "util/text.h"
 
 namespace wordlark {
 namespace {
@@ -38,19 +39,13 @@ std::vector<fs::path> ShippedTemplates() {
   return files;
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
 // The <meta ...> tags of a page, lower-cased.
 std::vector<std::string> MetaTags(const std::string& page) {
-  const std::string lower = Lower(page);
+  const std::string lower = AsciiLower(page);
   std::vector<std::string> tags;
   for (std::size_t at = lower.find("<meta"); at != std::string::npos;
        at = lower.find("<meta", at + 1)) {
@@ -149,7 +144,7 @@ TEST(ShippedTemplates, AreWholeAsciiPagesThatNeitherRunNorLoadAnything) {
     EXPECT_TRUE(non_ascii == page.end())
         << "byte " << static_cast<int>(static_cast<unsigned char>(*non_ascii)) << " at offset "
         << (non_ascii - page.begin());
-    const std::string lower = Lower(page);
+    const std::string lower = AsciiLower(page);
     EXPECT_EQ(lower.rfind("<!doctype html>", 0), 0u);
     EXPECT_TRUE(Contains(lower, "<body") && Contains(lower, "</html>"));
     for (const char* banned : {"<script", "javascript:", "@import", "@font-face", "url(",

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QListWidget>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "HtmlEditor.h"
 
@@ -32,23 +35,34 @@ inline QWebEngineView* ViewOf(HtmlEditor& editor) {
   return editor.findChild<QWebEngineView*>();
 }
 
-// Runs `script` in the page in a script world of the test's own and returns
-// its result (the DOM is shared between worlds).
-inline QVariant Eval(HtmlEditor& editor, const QString& script) {
-  struct Result {
-    bool done = false;
-    QVariant value;
-  };
-  auto result = std::make_shared<Result>();
-  ViewOf(editor)->page()->runJavaScript(script, QWebEngineScript::UserWorld,
-                                        [result](const QVariant& value) {
-                                          result->value = value;
-                                          result->done = true;
-                                        });
-  if (!QTest::qWaitFor([&] { return result->done; }, kPageTimeoutMs)) {
+// Runs `script` in `page` and waits for its result (the DOM is shared
+// between script worlds). By default it runs in a world of the test's own.
+inline QVariant EvalIn(QWebEnginePage* page, const QString& script,
+                       quint32 world = QWebEngineScript::UserWorld) {
+  auto result = std::make_shared<std::optional<QVariant>>();
+  page->runJavaScript(script, world, [result](const QVariant& value) { *result = value; });
+  if (!QTest::qWaitFor([&] { return result->has_value(); }, kPageTimeoutMs)) {
     qWarning("script did not answer: %s", qPrintable(script));
+    return {};
   }
-  return result->value;
+  return **result;
+}
+
+inline QVariant Eval(HtmlEditor& editor, const QString& script) {
+  return EvalIn(ViewOf(editor)->page(), script);
+}
+
+inline QString PathText(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+// The texts of a list box's entries, in order.
+inline QStringList ListTexts(const QListWidget* box) {
+  QStringList texts;
+  for (int i = 0; i < box->count(); ++i) {
+    texts << box->item(i)->text();
+  }
+  return texts;
 }
 
 inline QString PageBody(HtmlEditor& editor) {

@@ -19,15 +19,13 @@
 #include "gui_test_main.h"
 #include "test_support.h"
 
+using wordlark::test::ListTexts;
+using wordlark::test::PathText;
 using wordlark::test::ReadBytes;
 using wordlark::test::TempDir;
 using wordlark::test::WriteBytes;
 
 namespace {
-
-QString Q(const std::filesystem::path& p) {
-  return QString::fromStdString(p.string());
-}
 
 // The editors' documents settle asynchronously; wait until each holds what
 // it was given.
@@ -35,14 +33,6 @@ void WaitForEditors(TfrmMain& w) {
   for (int tag : {1, 2, 3, 10, 11}) {
     QTRY_VERIFY_WITH_TIMEOUT(w.EditorForTag(tag)->IsReady(), 60000);
   }
-}
-
-QStringList ListNames(const QListWidget* box) {
-  QStringList names;
-  for (int i = 0; i < box->count(); ++i) {
-    names << box->item(i)->text();
-  }
-  return names;
 }
 
 QStringList Messages() {
@@ -157,7 +147,7 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(w.btnDeleteFeat, Qt::LeftButton);
     QVERIFY(w.memFeatureDetails->toPlainText().isEmpty());
     create(QStringLiteral("Four"), QStringLiteral("d"));
-    QCOMPARE(ListNames(w.lbxFeatures),
+    QCOMPARE(ListTexts(w.lbxFeatures),
              (QStringList{QStringLiteral("Feature 1"), QStringLiteral("Feature 3"),
                           QStringLiteral("Feature 3")}));
   }
@@ -171,7 +161,7 @@ class MainWindowTest : public QObject {
              QStringList{QStringLiteral("Please provide a valid testimonial's content.")});
     w.edtTestWebsite->setText(QStringLiteral("http://ann.example"));
     QTest::mouseClick(w.btnCreateTest, Qt::LeftButton);
-    QCOMPARE(ListNames(w.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
+    QCOMPARE(ListTexts(w.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
     w.lbxTestimonials->setCurrentRow(0);
     QCOMPARE(w.memTestDetails->toPlainText(), QStringLiteral("Ann\nhttp://ann.example\nGreat"));
 
@@ -270,7 +260,7 @@ class MainWindowTest : public QObject {
     const wordlark::LetterConfiguration saved = w.CollectConfiguration();
 
     const auto file = folder_->path() / "letter";  // ".set" is added
-    FileDialog::QueueAnswer(Q(file));
+    FileDialog::QueueAnswer(PathText(file));
     w.btnSaveClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("Configuration saved successfully!")});
     QVERIFY(std::filesystem::exists(folder_->path() / "letter.set"));
@@ -278,13 +268,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(FileDialog::Requests().front().filter, QStringLiteral("Settings files (*.set)|*.set"));
 
     TfrmMain fresh(folder_->path());
-    FileDialog::QueueAnswer(Q(folder_->path() / "letter.set"));
+    FileDialog::QueueAnswer(PathText(folder_->path() / "letter.set"));
     fresh.btnLoadClick();
     QCOMPARE(Messages().last(), QStringLiteral("Configuration loaded successfully!"));
     WaitForEditors(fresh);
     const wordlark::LetterConfiguration loaded = fresh.CollectConfiguration();
     QVERIFY(loaded == saved);
-    QCOMPARE(ListNames(fresh.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
+    QCOMPARE(ListTexts(fresh.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
   }
 
   void aBadFileChangesNothing() {
@@ -292,7 +282,7 @@ class MainWindowTest : public QObject {
     w.edtPageTitle->setText(QStringLiteral("keep me"));
     WriteBytes(folder_->path() / "bad.set",
                "<%%PageTitle%%>other<%%/PageTitle%%>\r\n<%%FSize%%>abc<%%/FSize%%>\r\n");
-    FileDialog::QueueAnswer(Q(folder_->path() / "bad.set"));
+    FileDialog::QueueAnswer(PathText(folder_->path() / "bad.set"));
     QTest::mouseClick(w.btnLoad, Qt::LeftButton);
     QCOMPARE(w.edtPageTitle->text(), QStringLiteral("keep me"));
     QCOMPARE(MessageBox::History().size(), 1);
@@ -311,17 +301,17 @@ class MainWindowTest : public QObject {
     const auto picture = folder_->path() / "pictures" / "head er.png";
     std::filesystem::create_directories(picture.parent_path());
     WriteBytes(picture, "PNG");
-    FileDialog::QueueAnswer(Q(picture));
+    FileDialog::QueueAnswer(PathText(picture));
     w.bsSkinButton1Click();
-    QCOMPARE(w.edtHeaderPicture->text(), Q(picture));
+    QCOMPARE(w.edtHeaderPicture->text(), PathText(picture));
     QCOMPARE(FileDialog::Requests().last().title, QStringLiteral("Open picture"));
 
     w.edtPageTitle->setText(QStringLiteral("Title \u20ac \u65e5"));
     const auto out = folder_->path() / "site" / "page";
     std::filesystem::create_directories(out.parent_path());
-    FileDialog::QueueAnswer(Q(out));
+    FileDialog::QueueAnswer(PathText(out));
     w.bsSkinButton3Click();
-    QCOMPARE(w.edtFilename->text(), Q(out) + QStringLiteral(".html"));
+    QCOMPARE(w.edtFilename->text(), PathText(out) + QStringLiteral(".html"));
     MessageBox::ClearHistory();
     w.btnFinishClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("You have successfully saved your file as:") +
@@ -336,7 +326,7 @@ class MainWindowTest : public QObject {
     // A picture that cannot be copied is reported after the success message.
     WriteBytes(folder_->path() / "pictures" / "blocked.png", "PNG");
     std::filesystem::create_directories(folder_->path() / "site" / "blocked.png");
-    w.edtFooterPicture->setText(Q(folder_->path() / "pictures" / "blocked.png"));
+    w.edtFooterPicture->setText(PathText(folder_->path() / "pictures" / "blocked.png"));
     MessageBox::ClearHistory();
     w.btnFinishClick();
     QCOMPARE(MessageBox::History().size(), 2);
@@ -346,7 +336,7 @@ class MainWindowTest : public QObject {
     w.edtFooterPicture->clear();
 
     MessageBox::ClearHistory();
-    w.edtFilename->setText(Q(folder_->path() / "missing" / "page.html"));
+    w.edtFilename->setText(PathText(folder_->path() / "missing" / "page.html"));
     w.btnFinishClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("Please check the output filename!")});
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
@@ -365,7 +355,7 @@ class MainWindowTest : public QObject {
 
     // Finish then makes nothing, and says so.
     MessageBox::ClearHistory();
-    w.edtFilename->setText(Q(bare.path() / "page.html"));
+    w.edtFilename->setText(PathText(bare.path() / "page.html"));
     w.btnFinishClick();
     QCOMPARE(MessageBox::History().size(), 1);
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);

@@ -8,8 +8,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineView>
 #include <filesystem>
 #include <memory>
 
@@ -48,18 +46,6 @@ QByteArray FieldValue(const QByteArray& body, const QByteArray& name) {
   }
   const qsizetype from = start + marker.size();
   return body.mid(from, body.indexOf("\r\n", from) - from);
-}
-
-QString PageBody(HtmlEditor& editor) {
-  auto* view = editor.findChild<QWebEngineView*>();
-  auto result = std::make_shared<std::optional<QString>>();
-  view->page()->runJavaScript(QStringLiteral("document.body.innerHTML"),
-                              QWebEngineScript::UserWorld,
-                              [result](const QVariant& value) { *result = value.toString(); });
-  if (!QTest::qWaitFor([&] { return result->has_value(); }, kTimeout)) {
-    qWarning("the page did not answer");
-  }
-  return result->value_or(QString());
 }
 
 void ClickItem(QTreeWidget* list, int row) {
@@ -153,14 +139,14 @@ class NewsWindowTest : public QObject {
     QCOMPARE(FieldValue(body, "newsid"), QByteArray("9"));
     QCOMPARE(FieldValue(body, "prodtype"), QByteArray("BP"));
     QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
-    QCOMPARE(PageBody(*editor_), QString::fromUtf8("<p>Nine café</p>"));
+    QCOMPARE(wordlark::test::PageBody(*editor_), QString::fromUtf8("<p>Nine café</p>"));
     QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("9"));
     QVERIFY(!window_->Busy());
 
     // An older news after a newer one: its id is recorded all the same.
     ClickItem(list_, 1);
     QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
-    QCOMPARE(PageBody(*editor_), QString("<p>Five</p>"));
+    QCOMPARE(wordlark::test::PageBody(*editor_), QString("<p>Five</p>"));
     QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("5"));
 
     // The rest of the settings file is as it was, and no plain copy is left.

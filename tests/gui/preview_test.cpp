@@ -19,35 +19,14 @@
 #include "render/renderer.h"
 #include "test_support.h"
 
+using wordlark::test::EvalIn;
+using wordlark::test::ListTexts;
+using wordlark::test::PathText;
 using wordlark::test::ReadBytes;
 using wordlark::test::TempDir;
 using wordlark::test::WriteBytes;
 
 namespace {
-
-QString Q(const std::filesystem::path& p) {
-  return QString::fromStdString(p.string());
-}
-
-// Runs `script` in a page and waits for its result.
-QVariant EvalIn(QWebEnginePage* page, const QString& script) {
-  auto result = std::make_shared<std::optional<QVariant>>();
-  page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                      [result](const QVariant& value) { *result = value; });
-  if (!QTest::qWaitFor([&] { return result->has_value(); }, wordlark::test::kPageTimeoutMs)) {
-    qWarning("script did not answer: %s", qPrintable(script));
-    return {};
-  }
-  return **result;
-}
-
-QStringList Items(const QListWidget* list) {
-  QStringList texts;
-  for (int i = 0; i < list->count(); ++i) {
-    texts << list->item(i)->text();
-  }
-  return texts;
-}
 
 bool AnyContains(const QStringList& texts, const QString& piece) {
   return std::any_of(texts.begin(), texts.end(),
@@ -76,7 +55,7 @@ class PreviewTest : public QObject {
                "<body id=beta><p>%%ORDERHEADLINE%%</p>%%FOOTERPICTURE%%</body></html>\n");
     QImage thumbnail(24, 18, QImage::Format_RGB32);
     thumbnail.fill(Qt::darkCyan);
-    QVERIFY(thumbnail.save(Q(templates / "Alpha.png")));
+    QVERIFY(thumbnail.save(PathText(templates / "Alpha.png")));
 
     window_ = std::make_unique<TfrmMain>(folder_->path());
     window_->resize(900, 720);
@@ -100,13 +79,13 @@ class PreviewTest : public QObject {
     std::filesystem::create_directories(picture.parent_path());
     QImage image(7, 5, QImage::Format_RGB32);
     image.fill(Qt::red);
-    QVERIFY(image.save(Q(picture)));
+    QVERIFY(image.save(PathText(picture)));
     const auto site = folder_->path() / "site";
     std::filesystem::create_directories(site);
     w.edtPageTitle->setText(QStringLiteral("Spring \u20ac sale"));
-    w.edtHeaderPicture->setText(Q(picture));
+    w.edtHeaderPicture->setText(PathText(picture));
     w.prfEditor1->SetHtml(QStringLiteral("<b>Sell more</b>"));
-    w.edtFilename->setText(Q(site / "page.html"));
+    w.edtFilename->setText(PathText(site / "page.html"));
 
     GoToStep8();
     QCOMPARE(w.pagePreview->PageBytes(), ExpectedPage(0));
@@ -147,9 +126,9 @@ class PreviewTest : public QObject {
 
     // A letter loaded while step 8 is showing is previewed at once.
     w.edtPageTitle->setText(QStringLiteral("Loaded"));
-    w.SaveConfiguration(Q(folder_->path() / "l.set"));
+    w.SaveConfiguration(PathText(folder_->path() / "l.set"));
     w.edtPageTitle->setText(QStringLiteral("Typed"));
-    w.LoadConfiguration(Q(folder_->path() / "l.set"));
+    w.LoadConfiguration(PathText(folder_->path() / "l.set"));
     QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->PageBytes().contains("<title>Loaded</title>"), 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!w.pagePreview->Loading(), 30000);
     QCOMPARE(EvalIn(w.pagePreview->View()->page(), QStringLiteral("document.title")).toString(),
@@ -157,7 +136,7 @@ class PreviewTest : public QObject {
 
     // Without the template there is a message instead of a page.
     std::filesystem::remove(folder_->path() / "Templates" / "beta.tem");
-    w.cbxTemplatesChange();
+    w.RefreshPreviewIfShown();
     QVERIFY(w.pagePreview->PageBytes().isEmpty());
     QVERIFY(w.pagePreview->findChild<QLabel*>(QStringLiteral("lblPreviewMessage"))->isVisible());
   }
@@ -192,7 +171,7 @@ class PreviewTest : public QObject {
   void preflightItemsComeAndGoWithTheValues() {
     TfrmMain& w = *window_;
     GoToStep8();
-    QStringList items = Items(w.lstPreflight);
+    QStringList items = ListTexts(w.lstPreflight);
     QCOMPARE(items.size(), 3);
     QVERIFY(AnyContains(items, QStringLiteral("headline is empty")));
     QVERIFY(AnyContains(items, QStringLiteral("no way to order")));
@@ -201,17 +180,17 @@ class PreviewTest : public QObject {
 
     // The output name is checked as it is typed.
     w.edtFilename->setText(QStringLiteral("page.html"));
-    items = Items(w.lstPreflight);
+    items = ListTexts(w.lstPreflight);
     QVERIFY(AnyContains(items, QStringLiteral("\"page.html\" names no folder")));
-    QVERIFY(AnyContains(items, Q(folder_->path() / "Templates" / "page.html")));
-    w.edtFilename->setText(Q(folder_->path() / "page.html"));
-    QCOMPARE(Items(w.lstPreflight).size(), 2);
+    QVERIFY(AnyContains(items, PathText(folder_->path() / "Templates" / "page.html")));
+    w.edtFilename->setText(PathText(folder_->path() / "page.html"));
+    QCOMPARE(ListTexts(w.lstPreflight).size(), 2);
 
     // A picture that is nowhere; activating its item leads to its box.
     w.edtHeaderPicture->setText(QStringLiteral("nowhere.png"));
     w.pgcMain->setCurrentIndex(0);
     GoToStep8();
-    items = Items(w.lstPreflight);
+    items = ListTexts(w.lstPreflight);
     QVERIFY(AnyContains(items, QStringLiteral("\"nowhere.png\" is neither a file")));
     for (int i = 0; i < w.lstPreflight->count(); ++i) {
       if (w.lstPreflight->item(i)->text().contains(QStringLiteral("nowhere.png"))) {
@@ -227,7 +206,7 @@ class PreviewTest : public QObject {
     w.prfEditor1->SetHtml(QStringLiteral("Headline"));
     w.edtDirectLink->setText(QStringLiteral("https://example.com/order"));
     GoToStep8();
-    QCOMPARE(Items(w.lstPreflight), QStringList{});
+    QCOMPARE(ListTexts(w.lstPreflight), QStringList{});
     QVERIFY(w.lblPreflightOk->isVisible());
   }
 

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "render/catalogue.h"
+#include "render/renderer.h"
 #include "util/text.h"
 
 namespace wordlark {
@@ -50,13 +51,6 @@ bool ShowsNothing(std::string_view html) {
   return IsBlankText(text);
 }
 
-// The part of a typed path after its last slash: the name a local picture
-// gets beside the page.
-std::string_view FileNamePart(std::string_view typed) {
-  const std::size_t slash = typed.rfind('/');
-  return slash == std::string_view::npos ? typed : typed.substr(slash + 1);
-}
-
 struct Picture {
   const char* what;
   const char* control;
@@ -90,9 +84,8 @@ std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
     if (typed.empty()) {
       continue;
     }
-    std::error_code ec;
-    const std::filesystem::path source = ResolveUserPath(typed, base_folder);
-    if (std::filesystem::is_regular_file(source, ec)) {
+    const std::filesystem::path source = LocalPictureFile(typed, base_folder);
+    if (!source.empty()) {
       local.emplace_back(&picture, source);
     } else if (!IsWebAddress(typed)) {
       items.push_back({PreflightKind::kMissingPicture, picture.control,
@@ -105,9 +98,9 @@ std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
   // after another: two different files with one name end up as the later one.
   for (std::size_t i = 0; i < local.size(); ++i) {
     for (std::size_t j = i + 1; j < local.size(); ++j) {
-      const std::string_view name = FileNamePart(*local[i].first->typed);
+      const std::string_view name = PictureFileName(*local[i].first->typed);
       std::error_code ec;
-      if (name == FileNamePart(*local[j].first->typed) &&
+      if (name == PictureFileName(*local[j].first->typed) &&
           !std::filesystem::equivalent(local[i].second, local[j].second, ec)) {
         items.push_back({PreflightKind::kSharedPictureName, local[i].first->control,
                          "The " + std::string(local[i].first->what) + " and the " +

@@ -226,19 +226,17 @@ std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderCo
   if (typed.empty()) {
     return {};
   }
-  const std::filesystem::path source = ResolveUserPath(typed, context.base_folder);
-  std::error_code ec;
-  const bool local = std::filesystem::is_regular_file(source, ec);
+  const std::filesystem::path source = LocalPictureFile(typed, context.base_folder);
+  const bool local = !source.empty();
   std::string reference;
   if (local) {
-    const std::size_t slash = typed.rfind('/');
-    const std::string_view file_name =
-        slash == std::string_view::npos ? typed : typed.substr(slash + 1);
+    const std::string_view file_name = PictureFileName(typed);
     const std::filesystem::path target =
         ResolveUserPath(context.output_file, context.base_folder).parent_path() /
         std::string(file_name);
     // A picture that already is the file beside the page, or whose copy there
     // is up to date, is left alone.
+    std::error_code ec;
     if (context.copy_pictures && !std::filesystem::equivalent(source, target, ec) &&
         !SameContent(source, target)) {
       try {
@@ -269,6 +267,21 @@ std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderCo
 }
 
 }  // namespace
+
+std::filesystem::path LocalPictureFile(std::string_view typed,
+                                       const std::filesystem::path& base_folder) {
+  if (typed.empty()) {
+    return {};
+  }
+  std::filesystem::path source = ResolveUserPath(typed, base_folder);
+  std::error_code ec;
+  return std::filesystem::is_regular_file(source, ec) ? source : std::filesystem::path();
+}
+
+std::string_view PictureFileName(std::string_view typed) {
+  const std::size_t slash = typed.rfind('/');
+  return slash == std::string_view::npos ? typed : typed.substr(slash + 1);
+}
 
 std::string PictureProblem::Message() const {
   std::string text =

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "letter/editor_document.h"
@@ -54,6 +55,16 @@ struct RenderedLetter {
   // The local pictures the page refers to, in the order of the picture boxes.
   std::vector<LocalPicture> local_pictures;
 };
+
+// The file a typed picture names on this computer (relative names resolve
+// against `base_folder`), or the empty path when it names no file there: a
+// web address, a missing file, a folder.
+std::filesystem::path LocalPictureFile(std::string_view typed,
+                                       const std::filesystem::path& base_folder);
+
+// The name a local picture gets beside the page: the typed path after its
+// last slash.
+std::string_view PictureFileName(std::string_view typed);
 
 // Renders the letter. When the template is missing nothing else happens (no
 // picture is copied). Throws FileError when the template exists but cannot
