@@ -14,7 +14,11 @@ namespace {
 class ReplyingClient : public wordlark::HttpClient {
  public:
   explicit ReplyingClient(std::string_view reply) : reply_(reply) {}
-  std::string PostForm(const std::string&, const std::vector<wordlark::FormField>&) override {
+  std::string PostForm(const std::string&, const std::vector<wordlark::FormField>&,
+                       std::size_t max_reply_bytes) override {
+    if (reply_.size() > max_reply_bytes) {
+      throw wordlark::ReplyTooLarge(max_reply_bytes);
+    }
     return std::string(reply_);
   }
   void Get(const std::string&, const wordlark::BodyWriter& write) override { write(reply_); }

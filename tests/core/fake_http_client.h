@@ -17,6 +17,7 @@ class FakeHttpClient : public HttpClient {
   struct Post {
     std::string url;
     std::vector<FormField> fields;
+    std::size_t max_reply_bytes = 0;
   };
 
   // The next POST answers with this body.
@@ -30,8 +31,10 @@ class FakeHttpClient : public HttpClient {
     gets_.push_back(ScriptedGet{std::move(pieces), std::move(error)});
   }
 
-  std::string PostForm(const std::string& url, const std::vector<FormField>& fields) override {
-    posts.push_back({url, fields});
+  // A scripted body longer than the request allows fails as a real client's.
+  std::string PostForm(const std::string& url, const std::vector<FormField>& fields,
+                       std::size_t max_reply_bytes) override {
+    posts.push_back({url, fields, max_reply_bytes});
     if (replies_.empty()) {
       throw HttpError(HttpErrorKind::Other, "no scripted reply");
     }
@@ -39,6 +42,9 @@ class FakeHttpClient : public HttpClient {
     replies_.pop_front();
     if (reply.error) {
       throw *reply.error;
+    }
+    if (reply.body.size() > max_reply_bytes) {
+      throw ReplyTooLarge(max_reply_bytes);
     }
     return reply.body;
   }

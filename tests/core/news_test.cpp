@@ -109,6 +109,10 @@ TEST(NewsRequests, SendTheSixFieldsInOrder) {
   EXPECT_EQ(client.posts[1].fields, fields("RS-1", "conttype", "lastcode"));
   EXPECT_EQ(client.posts[2].url, "http://news.example/p/getnewsdetails.php");
   EXPECT_EQ(client.posts[2].fields, fields("Caf\xE9", "newsid", "42"));
+  // Lists and the latest news are short; a news text may be longer.
+  EXPECT_EQ(client.posts[0].max_reply_bytes, kMaxNewsListBytes);
+  EXPECT_EQ(client.posts[1].max_reply_bytes, kMaxNewsListBytes);
+  EXPECT_EQ(client.posts[2].max_reply_bytes, kMaxNewsDetailsBytes);
   EXPECT_EQ(client.disconnects, 0);
 }
 
@@ -140,9 +144,15 @@ TEST(FetchNewsList, RepliesAndTheirMessages) {
       {"INVALIDPRODUCT", false, {}, kNewsProductTroubleMessage},
       {"invaliduser", false, {}, ""},
       {"INVALIDNEWS", false, {}, ""},  // only the details request has this message
+      // A reply beyond the bound is a broken one, however good its end looks.
+      {std::string(kMaxNewsListBytes - 3, '1') + "\xAFOK",
+       true,
+       {{std::string(kMaxNewsListBytes - 3, '1'), "", ""}},
+       ""},
+      {std::string(kMaxNewsListBytes - 2, '1') + "\xAFOK", false, {}, kNewsSiteTroubleMessage},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.reply);
+    SCOPED_TRACE(c.reply.substr(0, 40));
     FakeHttpClient client;
     client.ReplyWith(c.reply);
     const NewsListResult result = FetchNewsList(client, Level(), "RS-1");
@@ -362,7 +372,7 @@ TEST(DownloadToFile, WritesTheWholeBodyOrNoFile) {
     FakeHttpClient client;
     WriteBytes(target, "old content that is longer");
     client.ServeBody({"[APPLICATION]\r\n", "Version=2.1\r\n"});
-    EXPECT_TRUE(DownloadToFile(client, "http://u.example/a.inf", target));
+    EXPECT_TRUE(DownloadToFile(client, "http://u.example/a.inf", target, 100));
     EXPECT_EQ(ReadBytes(target), "[APPLICATION]\r\nVersion=2.1\r\n");
     EXPECT_EQ(client.get_urls, (std::vector<std::string>{"http://u.example/a.inf"}));
     EXPECT_EQ(client.disconnects, 1);
@@ -371,13 +381,23 @@ TEST(DownloadToFile, WritesTheWholeBodyOrNoFile) {
     // A failure halfway leaves neither the part nor the old file.
     FakeHttpClient client;
     client.ServeBody({"partial"}, HttpError(kind, "failed", 404));
-    EXPECT_FALSE(DownloadToFile(client, "http://u.example/a.inf", target));
+    EXPECT_FALSE(DownloadToFile(client, "http://u.example/a.inf", target, 100));
     EXPECT_EQ(client.disconnects, 1);
     EXPECT_TRUE(fs::is_empty(dir.path()));
     WriteBytes(target, "old");
   }
+  {
+    // A body beyond the bound: nothing after the bound is read, no file left.
+    FakeHttpClient client;
+    client.ServeBody({std::string(60, 'a'), std::string(40, 'b'), std::string(1, 'c')});
+    EXPECT_FALSE(DownloadToFile(client, "http://u.example/a.inf", target, 100));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    client.ServeBody({std::string(60, 'a'), std::string(40, 'b')});
+    EXPECT_TRUE(DownloadToFile(client, "http://u.example/a.inf", target, 100));
+    EXPECT_EQ(fs::file_size(target), 100u);
+  }
   FakeHttpClient client;
-  EXPECT_THROW(DownloadToFile(client, "http://u.example/a.inf", dir / "missing" / "a.inf"),
+  EXPECT_THROW(DownloadToFile(client, "http://u.example/a.inf", dir / "missing" / "a.inf", 100),
                FileError);
 }
 

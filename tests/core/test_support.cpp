@@ -78,4 +78,19 @@ int RunCommand(const std::string& command, std::string* out, std::string* err) {
   return WEXITSTATUS(status);
 }
 
+long long PeakMemoryKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) {
+      return std::stoll(line.substr(6));
+    }
+  }
+  return -1;
+}
+
+void ResetPeakMemory() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 }  // namespace wordlark::test

@@ -33,4 +33,9 @@ int RunCommand(const std::string& command, std::string* out = nullptr, std::stri
 // Quotes a text for /bin/sh.
 std::string ShellQuote(std::string_view text);
 
+// The peak resident memory of this process (VmHWM), in KiB, and its reset to
+// the memory resident now, so that a test can see what one step costs.
+long long PeakMemoryKiB();
+void ResetPeakMemory();
+
 }  // namespace wordlark::test

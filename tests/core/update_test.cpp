@@ -119,6 +119,9 @@ TEST(CheckForUpdateInfo, DownloadsAndComparesTheOfferedVersion) {
       {"not a number", "[APPLICATION]\r\nVersion=soon\r\n", false, ""},
       {"no key", "[APPLICATION]\r\n", false, ""},
       {"404", "", false, ""},
+      // Longer than an information file may be: no answer, even with a newer version.
+      {"too long", "[APPLICATION]\r\nVersion=2.1\r\n" + std::string(kMaxUpdateInfoBytes, ';'),
+       false, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,7 +137,7 @@ TEST(CheckForUpdateInfo, DownloadsAndComparesTheOfferedVersion) {
     EXPECT_EQ(check.available, c.available);
     EXPECT_EQ(check.version_text, c.version);
     EXPECT_EQ(client.get_urls, (std::vector<std::string>{UpdateInfoURL()}));
-    if (c.body.empty()) {
+    if (c.body.empty() || c.body.size() > kMaxUpdateInfoBytes) {
       EXPECT_FALSE(fs::exists(dir / "mainappupdate.inf"));
     } else {
       EXPECT_EQ(ReadBytes(dir / "mainappupdate.inf"), c.body);

@@ -15,6 +15,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -61,6 +62,11 @@ struct ServedReply {
   int resetAfterMs = -1;
   // Close the connection without sending a byte.
   bool unanswered = false;
+  // After the head, send the body (64 KiB when empty) over and over for as
+  // long as the peer takes it, with no Content-Length: a reply that never
+  // ends. With pieceDelayMs, one body every pieceDelayMs; else as fast as the
+  // peer reads.
+  bool endless = false;
 };
 
 class TestHttpServer {
@@ -88,6 +94,8 @@ class TestHttpServer {
   std::string UrlBytes(const QString& path) const { return Url(path).toStdString(); }
 
   const QList<ReceivedRequest>& Requests() const { return requests_; }
+  // Body bytes the endless replies have handed to their sockets so far.
+  qint64 EndlessBytesSent() const { return *endlessSent_; }
   int HeldCount() const { return static_cast<int>(held_.size()); }
 
   // Sends every reply held so far.
@@ -168,6 +176,12 @@ class TestHttpServer {
         return "Moved Permanently";
       case 302:
         return "Found";
+      case 303:
+        return "See Other";
+      case 307:
+        return "Temporary Redirect";
+      case 308:
+        return "Permanent Redirect";
       case 404:
         return "Not Found";
       case 500:
@@ -187,6 +201,12 @@ class TestHttpServer {
     for (const auto& [name, value] : reply.headers) {
       head += name + ": " + value + "\r\n";
     }
+    if (reply.endless) {
+      socket->write(head + "Connection: close\r\n\r\n");
+      SendEndless(socket, reply.body.isEmpty() ? QByteArray(64 * 1024, 'x') : reply.body,
+                  reply.pieceDelayMs);
+      return;
+    }
     head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
@@ -203,7 +223,7 @@ class TestHttpServer {
       socket->disconnectFromHost();
       return;
     }
-    SendPieces(QPointer<QTcpSocket>(socket), body, reply.pieceSize, reply.pieceDelayMs);
+    SendPieces(QPointer<QTcpSocket>(socket), body, 0, reply.pieceSize, reply.pieceDelayMs);
   }
 
   // Drops the connection with a TCP RST: lingering switched off, then closed.
@@ -220,24 +240,53 @@ class TestHttpServer {
     socket->abort();
   }
 
-  static void SendPieces(QPointer<QTcpSocket> socket, QByteArray rest, int size, int delayMs) {
+  // Sends `piece` every `delayMs`, or keeps about 1 MiB queued on the socket
+  // and tops it up as the peer reads, until the peer goes.
+  void SendEndless(QTcpSocket* socket, const QByteArray& piece, int delayMs) {
+    const auto send = [socket, piece, sent = endlessSent_] {
+      socket->write(piece);
+      *sent += piece.size();
+    };
+    if (delayMs > 0) {
+      auto* timer = new QTimer(socket);
+      QObject::connect(timer, &QTimer::timeout, socket, send);
+      timer->start(delayMs);
+      send();
+      return;
+    }
+    const auto topUp = [socket, send] {
+      while (socket->state() == QAbstractSocket::ConnectedState &&
+             socket->bytesToWrite() < 1024 * 1024) {
+        send();
+      }
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+    topUp();
+  }
+
+  // The body from `from` on, a piece every `delayMs` (the body is shared, not
+  // copied, from piece to piece).
+  static void SendPieces(QPointer<QTcpSocket> socket, QByteArray body, qsizetype from, int size,
+                         int delayMs) {
     if (!socket) {
       return;
     }
-    socket->write(rest.left(size));
-    rest.remove(0, size);
-    if (rest.isEmpty()) {
+    socket->write(body.constData() + from, std::min<qsizetype>(size, body.size() - from));
+    from += size;
+    if (from >= body.size()) {
       socket->disconnectFromHost();
       return;
     }
-    QTimer::singleShot(delayMs, socket,
-                       [socket, rest, size, delayMs] { SendPieces(socket, rest, size, delayMs); });
+    QTimer::singleShot(delayMs, socket, [socket, body, from, size, delayMs] {
+      SendPieces(socket, body, from, size, delayMs);
+    });
   }
 
   Handler handler_;
   std::unique_ptr<QTcpServer> server_;
   QList<ReceivedRequest> requests_;
   QList<std::pair<QPointer<QTcpSocket>, ServedReply>> held_;
+  std::shared_ptr<qint64> endlessSent_ = std::make_shared<qint64>(0);
 };
 
 }  // namespace wordlark::test

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <exception>
+#include <limits>
+#include <string>
 #include <string_view>
 
 using wordlark::BodyWriter;
@@ -72,6 +74,23 @@ int StatusOf(const QNetworkReply& reply) {
   return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
+// The statuses whose Location the client follows.
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Only a final answer's body is handed out: never an error page, never the
+// body of a redirect.
+bool BodyCounts(int status) {
+  return status < 400 && !IsRedirect(status);
+}
+
+bool IsWebAddress(const QUrl& address) {
+  const QString scheme = address.scheme().toLower();
+  return address.isValid() && (scheme == u"http" || scheme == u"https") &&
+         !address.host().isEmpty();
+}
+
 // True when the reply announced the length of its body and fewer bytes came.
 // A connection reset half-way through a body can end a reply without an error
 // from the network layer; such a body is cut short, not an answer. (A body the
@@ -92,18 +111,33 @@ bool ShortOfAnnounced(const QNetworkReply& reply, qint64 received) {
 // outlives the client when the client is destroyed during the wait.
 struct QtHttpClient::Wait {
   QEventLoop loop;
-  QPointer<QNetworkReply> reply;
+  QPointer<QNetworkReply> reply;  // the hop in flight
   bool finished = false;
   bool timedOut = false;
   bool cancelled = false;
-  qint64 received = 0;  // body bytes handed to the writer so far
+  bool tooLarge = false;     // the body went past maxBytes
+  bool bodyDropped = false;  // an ignored body went past its own bound
+  std::size_t maxBytes = 0;
+  const BodyWriter* write = nullptr;  // GET: the body goes here as it arrives ...
+  QByteArray collected;               // ... POST: it is collected here
+  qint64 received = 0;                // body bytes of the hop taken so far
   std::exception_ptr writerError;
+};
+
+// One request on the way to the answer: the first one, or a redirect's.
+struct QtHttpClient::Hop {
+  QUrl url;
+  QByteArray verb;
+  QByteArray body;
+  QByteArray contentType;
 };
 
 QtHttpClient::QtHttpClient(QObject* parent) : QObject(parent) {
   manager_ = new QNetworkAccessManager(this);
   manager_->setCookieJar(new QNetworkCookieJar(manager_));
-  manager_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+  // Redirects are followed here, hop by hop (see Run), so that every hop goes
+  // out exactly once.
+  manager_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
   manager_->setAutoDeleteReplies(false);
 }
 
@@ -130,37 +164,46 @@ void QtHttpClient::SetWait(Wait* wait) {
   emit busyChanged(wait != nullptr);
 }
 
-QNetworkRequest QtHttpClient::MakeRequest(const std::string& url) const {
+QtHttpClient::Hop QtHttpClient::FirstHop(const std::string& url, const char* verb) {
   const QUrl address(QString::fromStdString(url));
-  const QString scheme = address.scheme().toLower();
-  if (!address.isValid() || (scheme != u"http" && scheme != u"https") || address.host().isEmpty()) {
+  if (!IsWebAddress(address)) {
     throw HttpError(HttpErrorKind::Other, "\"" + url + "\" is not a web address.");
   }
-  QNetworkRequest request(address);
+  return Hop{address, verb, {}, {}};
+}
+
+QNetworkReply* QtHttpClient::Send(const Hop& hop) {
+  QNetworkRequest request(hop.url);
   request.setRawHeader("Accept", kAccept);
   request.setRawHeader("User-Agent", kUserAgent);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                       QNetworkRequest::NoLessSafeRedirectPolicy);
-  request.setMaximumRedirectsAllowed(kMaxRedirects);
-  request.setTransferTimeout(0);  // no read time-out; connecting is timed below
-  return request;
+                       QNetworkRequest::ManualRedirectPolicy);
+  request.setTransferTimeout(0);  // no read time-out; connecting is timed in Await
+  if (!hop.contentType.isEmpty()) {
+    request.setHeader(QNetworkRequest::ContentTypeHeader, hop.contentType);
+  }
+  QNetworkReply* reply = hop.verb == "POST" ? manager_->post(request, hop.body)
+                                            : manager_->sendCustomRequest(request, hop.verb);
+  // The network layer reads no further ahead than this while the body is
+  // being taken, so an endless reply costs no more memory than a short one.
+  reply->setReadBufferSize(kReadAheadBytes);
+  return reply;
 }
 
-std::string QtHttpClient::PostForm(const std::string& url, const std::vector<FormField>& fields) {
+std::string QtHttpClient::PostForm(const std::string& url, const std::vector<FormField>& fields,
+                                   std::size_t max_reply_bytes) {
   CheckIdle();
-  QNetworkRequest request = MakeRequest(url);
+  Hop hop = FirstHop(url, "POST");
   QByteArray boundary;
-  const QByteArray body = FormBody(fields, boundary);
-  request.setHeader(QNetworkRequest::ContentTypeHeader,
-                    QByteArray("multipart/form-data; boundary=") + boundary);
-  const QByteArray reply = Run(manager_->post(request, body), nullptr);
+  hop.body = FormBody(fields, boundary);
+  hop.contentType = QByteArray("multipart/form-data; boundary=") + boundary;
+  const QByteArray reply = Run(std::move(hop), nullptr, max_reply_bytes);
   return reply.toStdString();
 }
 
 void QtHttpClient::Get(const std::string& url, const BodyWriter& write) {
   CheckIdle();
-  const QNetworkRequest request = MakeRequest(url);
-  Run(manager_->get(request), &write);
+  Run(FirstHop(url, "GET"), &write, std::numeric_limits<std::size_t>::max());
 }
 
 void QtHttpClient::Disconnect() {
@@ -171,10 +214,49 @@ void QtHttpClient::Disconnect() {
   manager_->clearConnectionCache();
 }
 
-QByteArray QtHttpClient::Run(QNetworkReply* reply, const BodyWriter* write) {
+void QtHttpClient::TakeBody(Wait& wait) {
+  QNetworkReply* r = wait.reply;
+  if (r == nullptr || wait.writerError || wait.tooLarge || wait.bodyDropped) {
+    return;
+  }
+  // Read whatever came, also what is not kept: the network layer reads ahead
+  // only as far as the body is taken.
+  const QByteArray bytes = r->readAll();
+  if (bytes.isEmpty()) {
+    return;
+  }
+  wait.received += bytes.size();
+  const auto received = static_cast<std::size_t>(wait.received);
+  if (!BodyCounts(StatusOf(*r))) {
+    // An error page or a redirect's body: its status says all there is.
+    if (received > kMaxIgnoredBodyBytes) {
+      wait.bodyDropped = true;
+      r->abort();
+    }
+    return;
+  }
+  if (received > wait.maxBytes) {
+    wait.tooLarge = true;
+    r->abort();
+    return;
+  }
+  if (wait.write == nullptr) {
+    wait.collected += bytes;
+    return;
+  }
+  try {
+    (*wait.write)(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (...) {
+    wait.writerError = std::current_exception();
+    r->abort();
+  }
+}
+
+QByteArray QtHttpClient::Run(Hop hop, const BodyWriter* write, std::size_t maxBytes) {
   const QPointer<QtHttpClient> self(this);
   Wait wait;
-  wait.reply = reply;
+  wait.write = write;
+  wait.maxBytes = maxBytes;
   SetWait(&wait);
 
   // Ends the wait on every way out, unless the client has gone meanwhile (it
@@ -193,6 +275,108 @@ QByteArray QtHttpClient::Run(QNetworkReply* reply, const BodyWriter* write) {
     }
   } finish{self, wait};
 
+  for (int redirects = 0;; ++redirects) {
+    if (wait.reply) {  // the redirect just followed
+      wait.reply->disconnect(&wait.loop);
+      wait.reply->deleteLater();
+    }
+    QNetworkReply* reply = Send(hop);
+    wait.reply = reply;
+    wait.finished = false;
+    wait.bodyDropped = false;
+    wait.received = 0;
+    Await(wait);
+    if (!self) {
+      throw HttpError(HttpErrorKind::Other, "The connection was closed.");
+    }
+    if (wait.writerError) {
+      std::rethrow_exception(wait.writerError);
+    }
+    if (wait.tooLarge) {
+      throw wordlark::ReplyTooLarge(maxBytes);
+    }
+    if (wait.timedOut) {
+      throw HttpError(HttpErrorKind::Other,
+                      "Connecting to " + reply->url().host().toStdString() + " timed out.");
+    }
+    if (wait.cancelled || !wait.finished) {
+      throw HttpError(HttpErrorKind::Other, "The request was cancelled.");
+    }
+    const int status = StatusOf(*reply);
+    if (IsRedirect(status) && (reply->error() == QNetworkReply::NoError || wait.bodyDropped)) {
+      if (redirects == kMaxRedirects) {
+        throw HttpError(HttpErrorKind::Other, "The server redirected the request more than " +
+                                                  std::to_string(kMaxRedirects) + " times.");
+      }
+      hop = Redirected(std::move(hop), *reply, status);
+      continue;
+    }
+    if (status >= 400) {
+      const QString reason =
+          reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
+      throw HttpError(HttpErrorKind::HttpStatus,
+                      ("The server answered " + QString::number(status) +
+                       (reason.isEmpty() ? QString() : u' ' + reason) + u'.')
+                          .toStdString(),
+                      status);
+    }
+    switch (reply->error()) {
+      case QNetworkReply::NoError:
+        break;
+      case QNetworkReply::ConnectionRefusedError:
+        throw HttpError(HttpErrorKind::ConnectionRefused, reply->errorString().toStdString());
+      case QNetworkReply::HostNotFoundError:
+        throw HttpError(HttpErrorKind::HostNotFound, reply->errorString().toStdString());
+      default:
+        throw HttpError(HttpErrorKind::Other, reply->errorString().toStdString());
+    }
+    TakeBody(wait);  // whatever came with the end of the reply
+    if (wait.writerError) {
+      std::rethrow_exception(wait.writerError);
+    }
+    if (wait.tooLarge) {
+      throw wordlark::ReplyTooLarge(maxBytes);
+    }
+    if (ShortOfAnnounced(*reply, wait.received)) {
+      throw HttpError(HttpErrorKind::Other,
+                      "The connection was closed before the whole reply arrived.");
+    }
+    return std::move(wait.collected);
+  }
+}
+
+QtHttpClient::Hop QtHttpClient::Redirected(Hop hop, const QNetworkReply& reply, int status) {
+  QUrl target = reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+  if (target.isEmpty()) {
+    target = QUrl::fromEncoded(reply.rawHeader("Location"));
+  }
+  if (target.isEmpty()) {
+    throw HttpError(HttpErrorKind::Other, "The server at " + hop.url.host().toStdString() +
+                                              " sent a redirect without an address.");
+  }
+  const QUrl next = hop.url.resolved(target);
+  if (!IsWebAddress(next)) {
+    throw HttpError(HttpErrorKind::Other, "The server at " + hop.url.host().toStdString() +
+                                              " redirected to an address that is not a web "
+                                              "address.");
+  }
+  if (hop.url.scheme().toLower() == u"https" && next.scheme().toLower() != u"https") {
+    throw HttpError(HttpErrorKind::Other, "The server at " + hop.url.host().toStdString() +
+                                              " redirected to an insecure address.");
+  }
+  hop.url = next;
+  // 301, 302 and 303 ask for the new address with a GET and no body; 307 and
+  // 308 repeat the request as it was.
+  if (status == 301 || status == 302 || status == 303) {
+    hop.verb = "GET";
+    hop.body.clear();
+    hop.contentType.clear();
+  }
+  return hop;
+}
+
+void QtHttpClient::Await(Wait& wait) {
+  QNetworkReply* reply = wait.reply;
   QTimer connectTimer;
   connectTimer.setSingleShot(true);
   connectTimer.setInterval(connectTimeout_);
@@ -203,7 +387,7 @@ QByteArray QtHttpClient::Run(QNetworkReply* reply, const BodyWriter* write) {
     }
   });
   // The request went out on a connected socket, or the server is answering:
-  // from here on the wait is not timed. A redirect connects anew.
+  // from here on the wait is not timed. Every hop connects anew.
   const auto connected = [&connectTimer] { connectTimer.stop(); };
   QObject::connect(reply, &QNetworkReply::requestSent, &wait.loop, connected);
   QObject::connect(reply, &QNetworkReply::metaDataChanged, &wait.loop, connected);
@@ -213,88 +397,22 @@ QByteArray QtHttpClient::Run(QNetworkReply* reply, const BodyWriter* write) {
                        connectTimer.stop();
                      }
                    });
-  QObject::connect(reply, &QNetworkReply::redirected, &wait.loop,
-                   [&connectTimer] { connectTimer.start(); });
   QObject::connect(reply, &QNetworkReply::finished, &wait.loop, [&wait] {
     wait.finished = true;
     wait.loop.quit();
   });
-  if (write != nullptr) {
-    QObject::connect(reply, &QNetworkReply::readyRead, &wait.loop, [&wait, write] {
-      QNetworkReply* r = wait.reply;
-      // An error page is never handed out as a body.
-      if (r == nullptr || wait.writerError || StatusOf(*r) >= 400) {
-        return;
-      }
-      const QByteArray bytes = r->readAll();
-      if (bytes.isEmpty()) {
-        return;
-      }
-      wait.received += bytes.size();
-      try {
-        (*write)(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-      } catch (...) {
-        wait.writerError = std::current_exception();
-        r->abort();
-      }
-    });
-  }
+  // The body is taken as it arrives, so no piece of the event loop's time
+  // grows with the length of the reply.
+  QObject::connect(reply, &QNetworkReply::readyRead, &wait.loop, [&wait] { TakeBody(wait); });
 
   connectTimer.start();
   if (!reply->isFinished()) {
     wait.loop.exec();
   }
-  if (!self) {
-    throw HttpError(HttpErrorKind::Other, "The connection was closed.");
-  }
-  if (!wait.finished && wait.reply) {
+  connectTimer.stop();
+  if (wait.reply && !wait.finished) {
     // The loop was ended from outside (the application is quitting).
     wait.cancelled = true;
     wait.reply->abort();
   }
-  connectTimer.stop();
-
-  if (wait.writerError) {
-    std::rethrow_exception(wait.writerError);
-  }
-  if (wait.timedOut) {
-    throw HttpError(HttpErrorKind::Other,
-                    "Connecting to " + reply->url().host().toStdString() + " timed out.");
-  }
-  if (wait.cancelled || !wait.finished) {
-    throw HttpError(HttpErrorKind::Other, "The request was cancelled.");
-  }
-  const int status = StatusOf(*reply);
-  if (status >= 400) {
-    const QString reason =
-        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
-    throw HttpError(HttpErrorKind::HttpStatus,
-                    ("The server answered " + QString::number(status) +
-                     (reason.isEmpty() ? QString() : u' ' + reason) + u'.')
-                        .toStdString(),
-                    status);
-  }
-  switch (reply->error()) {
-    case QNetworkReply::NoError:
-      break;
-    case QNetworkReply::ConnectionRefusedError:
-      throw HttpError(HttpErrorKind::ConnectionRefused, reply->errorString().toStdString());
-    case QNetworkReply::HostNotFoundError:
-      throw HttpError(HttpErrorKind::HostNotFound, reply->errorString().toStdString());
-    default:
-      throw HttpError(HttpErrorKind::Other, reply->errorString().toStdString());
-  }
-
-  const QByteArray rest = reply->readAll();
-  if (ShortOfAnnounced(*reply, wait.received + rest.size())) {
-    throw HttpError(HttpErrorKind::Other,
-                    "The connection was closed before the whole reply arrived.");
-  }
-  if (write == nullptr) {
-    return rest;
-  }
-  if (!rest.isEmpty()) {
-    (*write)(std::string_view(rest.constData(), static_cast<std::size_t>(rest.size())));
-  }
-  return {};
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,16 @@ class QtHttpClient : public QObject, public wordlark::HttpClient {
  public:
   static constexpr std::chrono::milliseconds kDefaultConnectTimeout{120000};
   static constexpr int kMaxRedirects = 10;
+  // How far the network layer may read ahead of the body taken.
+  static constexpr qint64 kReadAheadBytes = 256 * 1024;
+  // The most of an error page or a redirect's body read (and thrown away).
+  static constexpr std::size_t kMaxIgnoredBodyBytes = 1024 * 1024;
 
   explicit QtHttpClient(QObject* parent = nullptr);
   ~QtHttpClient() override;
 
-  std::string PostForm(const std::string& url,
-                       const std::vector<wordlark::FormField>& fields) override;
+  std::string PostForm(const std::string& url, const std::vector<wordlark::FormField>& fields,
+                       std::size_t max_reply_bytes) override;
   void Get(const std::string& url, const wordlark::BodyWriter& write) override;
   void Disconnect() override;
 
@@ -66,12 +71,22 @@ class QtHttpClient : public QObject, public wordlark::HttpClient {
 
  private:
   struct Wait;
+  struct Hop;
 
-  QNetworkRequest MakeRequest(const std::string& url) const;
-  // Runs `reply` to its end in a local event loop and throws HttpError when it
-  // failed. `write` receives the body as it arrives (GET); without it the body
-  // is returned. Must not touch the object after it has been destroyed.
-  QByteArray Run(QNetworkReply* reply, const wordlark::BodyWriter* write);
+  static Hop FirstHop(const std::string& url, const char* verb);
+  QNetworkReply* Send(const Hop& hop);
+  // Sends `hop` and the redirects that follow it, each to its end in a local
+  // event loop, and throws HttpError when the request failed. `write`
+  // receives the final body as it arrives (GET); without it the body, at most
+  // `maxBytes` of it, is returned. Must not touch the object after it has
+  // been destroyed.
+  QByteArray Run(Hop hop, const wordlark::BodyWriter* write, std::size_t maxBytes);
+  // Runs the hop in flight to its end (or its abort).
+  void Await(Wait& wait);
+  // Takes what the hop in flight has received of a body that counts.
+  static void TakeBody(Wait& wait);
+  // The request a redirect asks for, or HttpError when it may not be followed.
+  static Hop Redirected(Hop hop, const QNetworkReply& reply, int status);
   void CheckIdle() const;
   void SetWait(Wait* wait);
 

@@ -4,6 +4,7 @@
 // implements it on its network library, tests implement it in memory. Also the
 // plain download of a URL into a file, which the update check uses.
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -53,7 +54,8 @@ using BodyWriter = std::function<void(std::string_view bytes)>;
 //   (repaints and input are processed).
 // - Every request sends the headers Accept: "text/html, */*" and User-Agent:
 //   "Mozilla/3.0 (compatible; Indy Library)".
-// - Redirects are followed. Cookies the servers set are kept in memory and sent
+// - Redirects are followed, each hop sent once, at most 10 in a row, never
+//   from https to http. Cookies the servers set are kept in memory and sent
 //   back for the rest of the run.
 // - Connecting gives up after 2 minutes (HttpError Other); once connected there
 //   is no read time-out.
@@ -69,8 +71,10 @@ class HttpClient {
   // and the value's bytes exactly as given (no re-encoding). The boundary is the
   // implementation's and is announced in the Content-Type header as
   // "multipart/form-data; boundary=" + boundary. Returns the response body bytes
-  // unchanged.
-  virtual std::string PostForm(const std::string& url, const std::vector<FormField>& fields) = 0;
+  // unchanged. A body longer than `max_reply_bytes` is not read further: the
+  // request is aborted and fails with HttpError Other.
+  virtual std::string PostForm(const std::string& url, const std::vector<FormField>& fields,
+                               std::size_t max_reply_bytes) = 0;
 
   // GETs the URL and hands the response body to `write` as it arrives. Throws
   // HttpError as above; an exception thrown by `write` aborts the request and
@@ -81,13 +85,18 @@ class HttpClient {
   virtual void Disconnect() = 0;
 };
 
+// The failure of a reply longer than its request allows.
+HttpError ReplyTooLarge(std::size_t max_reply_bytes);
+
 // Downloads the URL into the file at `path`: a file already there is deleted
 // first; the body goes to a temporary file beside it that takes the name only
 // when the download is complete. Returns true on success. On any failure of the
-// request or of writing (an error status such as 404 included) the client is
+// request or of writing (an error status such as 404 included, and a body
+// longer than `max_bytes`, which is not read beyond that) the client is
 // disconnected, no file is left at `path`, and false is returned; no message.
 // Throws FileError only when the file cannot be created at all. The client is
 // disconnected after every download.
-bool DownloadToFile(HttpClient& client, const std::string& url, const std::filesystem::path& path);
+bool DownloadToFile(HttpClient& client, const std::string& url, const std::filesystem::path& path,
+                    std::size_t max_bytes);
 
 }  // namespace wordlark

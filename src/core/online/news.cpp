@@ -35,8 +35,9 @@ std::string PostNewsRequest(HttpClient& client, NewsRequestKind kind, const News
     field.value = std::move(*bytes);
   }
   try {
-    const std::string reply =
-        client.PostForm(NewsScriptURL(level.NewsBaseURL, ScriptOf(kind)), fields);
+    const std::string reply = client.PostForm(
+        NewsScriptURL(level.NewsBaseURL, ScriptOf(kind)), fields,
+        kind == NewsRequestKind::Details ? kMaxNewsDetailsBytes : kMaxNewsListBytes);
     return std::string(TrimNewsReply(reply));
   } catch (const std::exception&) {
     return {};

@@ -6,6 +6,7 @@
 // the start-up balloon. Replies are windows-1252 bytes on the wire; the results
 // are UTF-8.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -23,6 +24,11 @@ inline constexpr std::string_view kNewsDetailsScript = "getnewsdetails.php";
 
 // The byte that separates list entries and stands before the closing "OK".
 inline constexpr char kNewsSeparator = '\xAF';
+
+// The longest replies read from the news service: a list or the latest news,
+// and a news text. A longer reply fails like a broken one.
+inline constexpr std::size_t kMaxNewsListBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxNewsDetailsBytes = 8 * 1024 * 1024;
 
 // Messages of the news flow (warnings, but the last, which is information).
 inline constexpr std::string_view kNewsSiteTroubleMessage =

@@ -81,7 +81,8 @@ UpdateCheck CheckForUpdateInfo(HttpClient& client, const std::filesystem::path& 
                                std::string_view base_url) {
   const std::filesystem::path local = program_folder / kUpdateInfoFileName;
   UpdateCheck check;
-  if (!DownloadToFile(client, std::string(base_url) + std::string(kUpdateInfoFileName), local)) {
+  if (!DownloadToFile(client, std::string(base_url) + std::string(kUpdateInfoFileName), local,
+                      kMaxUpdateInfoBytes)) {
     return check;
   }
   std::error_code ec;

@@ -4,6 +4,7 @@
 // is compared with this application's, the messages of the update flow, and
 // the parameter line handed to the separate updater program.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@ namespace wordlark {
 
 inline constexpr std::string_view kUpdateInfoFileName = "mainappupdate.inf";
 inline constexpr std::string_view kUpdaterFileName = "Updater.exe";
+// The longest update information file taken from the server; a longer one
+// counts as no answer.
+inline constexpr std::size_t kMaxUpdateInfoBytes = 64 * 1024;
 
 // Messages of the update flow: the first is information, the two questions are
 // information with OK and Cancel, the missing updater is a warning.
