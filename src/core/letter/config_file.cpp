@@ -212,7 +212,7 @@ bool LoadConfiguration(const std::filesystem::path& path, LetterConfiguration& l
   }
   std::string text;
   try {
-    text = LoadTaggedText(path);
+    text = LoadTaggedText(path, kMaxLetterFileSize);
   } catch (const FileError&) {
     // A file that vanished since the user picked it changes nothing.
     if (!std::filesystem::exists(path, ec)) {
