@@ -24,9 +24,9 @@ std::string FormatConfiguration(const LetterConfiguration& letter);
 // Reads the 42 entries from a tagged working text in order (an entry
 // "prfEditor4" after the tenth is read and dropped). A missing entry reads as
 // the empty text: empty texts, editors and lists, black colours, an empty
-// font name, and a failure for sizes and flags. Throws ConvertError with
+// font name, and a failure for sizes and flags. Throws EntryError with
 // "'%s' is not a valid integer value" (sizes, colours) or "'%s' is not a valid
-// boolean value" (flags) for the first bad value.
+// boolean value" (flags) for the first bad value, naming its entry.
 LetterConfiguration ParseConfiguration(std::string text);
 
 // Writes the file atomically, in windows-1252 when every character has a byte
