@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
 
     const std::string output = operands[1].empty() ? "" : FromCurrentFolder(operands[1]).string();
     const FinishOutcome outcome =
-        FinishLetter(letter, chosen->file, output, letter_file.parent_path());
+        FinishLetter(letter, chosen->file, output, letter_file.parent_path(), letter_file);
     for (const PictureProblem& problem : outcome.failed_pictures) {
       std::cerr << letter_name << ": warning: " << problem.Message() << '\n';
     }
@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
         std::cout << outcome.message << '\n';
         return 0;
       case FinishStatus::kNoOutputName:
+      case FinishStatus::kRefused:
         return fail(outcome.message);
       case FinishStatus::kNoTemplate:
       case FinishStatus::kWriteFailed:
