@@ -1,6 +1,7 @@
-// Saves one kind of file again and again, alternating between two versions,
-// and says "saved" on standard output after every save. The crash-safety test
-// kills it at random moments and checks what is left on disk.
+// Saves one kind of file again and again, alternating between two versions:
+// it says "ready" on standard output when it starts and "saved" after every
+// save. The crash-safety test kills it at random moments and checks what is
+// left on disk.
 //
 //   crash_writer config|page|settings FOLDER
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "letter/config_file.h"
 #include "online/last_news_id.h"
@@ -22,9 +24,8 @@ std::string Filler(char c, std::size_t n) {
   return std::string(n, c);
 }
 
-void Said() {
-  static const char kLine[] = "saved\n";
-  if (write(STDOUT_FILENO, kLine, sizeof kLine - 1) < 0) {
+void Say(std::string_view line) {
+  if (write(STDOUT_FILENO, line.data(), line.size()) < 0) {
     _exit(3);
   }
 }
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: crash_writer config|page|settings FOLDER\n");
     return 2;
   }
+  Say("ready\n");
   const std::string kind = argv[1];
   const std::filesystem::path folder = argv[2];
   for (unsigned long i = 0;; ++i) {
@@ -54,6 +56,6 @@ int main(int argc, char** argv) {
     } else {
       return 2;
     }
-    Said();
+    Say("saved\n");
   }
 }
