@@ -4,6 +4,11 @@
 // left on disk.
 //
 //   crash_writer config|page|settings FOLDER
+//
+// Or writes one file once, as the file-safety tests need it done by another
+// user: exit status 0, or 1 with the error on standard error.
+//
+//   crash_writer once FILE TEXT
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,6 +20,8 @@
 #include "letter/config_file.h"
 #include "online/last_news_id.h"
 #include "render/output.h"
+#include "util/error.h"
+#include "util/file_io.h"
 
 namespace {
 
@@ -33,6 +40,15 @@ void Say(std::string_view line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "once") == 0) {
+    try {
+      wordlark::WriteFileAtomic(argv[2], argv[3]);
+      return 0;
+    } catch (const wordlark::Error& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return 1;
+    }
+  }
   if (argc != 3) {
     std::fprintf(stderr, "usage: crash_writer config|page|settings FOLDER\n");
     return 2;
