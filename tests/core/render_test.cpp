@@ -362,7 +362,8 @@ TEST(RenderLetter, StopsBeforeThePageOutgrowsItsBound) {
   std::filesystem::create_directory(dir / "out");
   LetterConfiguration l;
   l.edtHeaderPicture = "head.png";
-  // Ten copies of a full name of 99: a page of 10 * 99 + 30 + 2 bytes.
+  // Ten copies of a full name of 99, the picture and CR LF: a page of
+  // 10 * 99 + 35 + 2 bytes.
   for (int i = 0; i < 10; ++i) {
     l.edtPageTitle += "%%FULLNAME%%";
   }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -81,7 +82,7 @@ std::string RandomLetters() {
     }
     got += static_cast<std::size_t>(n);
   }
-  static unsigned counter = 0;
+  static std::atomic<unsigned> counter{0};
   const unsigned mix = static_cast<unsigned>(getpid()) * 2654435761u + ++counter;
   std::string text;
   for (std::size_t i = 0; i < sizeof bytes; ++i) {
