@@ -60,10 +60,10 @@ int main(int argc, char** argv) {
     const bool second = i % 2 == 1;
     if (kind == "config") {
       wordlark::LetterConfiguration letter;
-      letter.edtPageTitle = second ? Filler('b', 150000) : Filler('a', 300000);
+      letter.edtPageTitle = second ? Filler('b', 20000) : Filler('a', 40000);
       wordlark::SaveConfiguration(folder / "letter.set", letter);
     } else if (kind == "page") {
-      wordlark::WritePage(folder / "page.html", second ? Filler('b', 150000) : Filler('a', 300000));
+      wordlark::WritePage(folder / "page.html", second ? Filler('b', 20000) : Filler('a', 40000));
     } else if (kind == "settings") {
       if (wordlark::StoreLastNewsId(folder, second ? "200" : "100") !=
           wordlark::StoreLastNewsIdResult::Stored) {

@@ -33,12 +33,13 @@ using test::WriteBytes;
 
 const std::string kSettingsPlain =
     "<%%ApplicationName%%>Crash<%%/ApplicationName%%>\r\n<%%AboutText%%>" +
-    std::string(200000, 'x') + "<%%/AboutText%%>\r\n<%%LastNewsId%%>100<%%/LastNewsId%%>\r\n";
+    std::string(20000, 'x') + "<%%/AboutText%%>\r\n<%%LastNewsId%%>100<%%/LastNewsId%%>\r\n";
 
-// Starts the writer, waits until it runs, lets it save for a random while and
-// kills it; returns how many saves it reported. The wait for "ready" keeps the
-// program's start-up (slow under the sanitizers) out of the random while, so
-// the kill lands among the saves.
+// Starts the writer, lets it finish its first save, then kills it at a random
+// moment within the time of two more; returns how many saves it reported.
+// Timing the kill from the first save keeps the program's start-up out of it
+// and fits the while to the speed of the build (the sanitizers make a save
+// many times slower), so the kill lands inside a save on any machine.
 int RunAndKill(const std::string& kind, const fs::path& folder, std::mt19937& random) {
   int out[2];
   if (pipe(out) != 0) {
@@ -57,16 +58,26 @@ int RunAndKill(const std::string& kind, const fs::path& folder, std::mt19937& ra
   close(out[1]);
   std::string said;
   char buffer[4096];
-  pollfd ready{out[0], POLLIN, 0};
-  while (said.find('\n') == std::string::npos && poll(&ready, 1, 60000) > 0) {
-    const ssize_t n = read(out[0], buffer, sizeof buffer);
-    if (n <= 0) {
-      break;
+  // Reads until the writer has said `lines` lines (or a minute has passed).
+  const auto await_lines = [&](std::size_t lines) {
+    pollfd readable{out[0], POLLIN, 0};
+    while (static_cast<std::size_t>(std::count(said.begin(), said.end(), '\n')) < lines &&
+           poll(&readable, 1, 60000) > 0) {
+      const ssize_t n = read(out[0], buffer, sizeof buffer);
+      if (n <= 0) {
+        break;
+      }
+      said.append(buffer, static_cast<std::size_t>(n));
     }
-    said.append(buffer, static_cast<std::size_t>(n));
-  }
-  EXPECT_TRUE(said.starts_with("ready\n")) << kind << ": the writer did not start";
-  usleep(std::uniform_int_distribution<int>(0, 40000)(random));
+  };
+  await_lines(1);
+  const auto started = std::chrono::steady_clock::now();
+  await_lines(2);
+  const auto one_save = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - started);
+  EXPECT_TRUE(said.starts_with("ready\nsaved\n")) << kind << ": the writer did not save";
+  usleep(static_cast<useconds_t>(
+      std::uniform_int_distribution<long>(0, 2 * one_save.count() + 1000)(random)));
   kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -97,13 +108,16 @@ bool HoldsTemporaryOf(const fs::path& folder, const std::string& target) {
 TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFile) {
   using Clock = std::chrono::steady_clock;
   // Each kind of file gets a budget of time, so the test ends in good time on a
-  // slow machine too; it stops earlier once enough rounds have run.
+  // slow machine too; it stops earlier once enough rounds have run. Until a
+  // kill has landed inside a save (a temporary file was left), rounds go on
+  // past the budget up to the hard limit.
   constexpr auto kBudget = std::chrono::seconds(20);
+  constexpr auto kHardLimit = std::chrono::seconds(60);
   constexpr int kMinRounds = 20;
   constexpr int kEnoughRounds = 120;
   std::mt19937 random(20261209);
-  const std::string a(300000, 'a');
-  const std::string b(150000, 'b');
+  const std::string a(40000, 'a');
+  const std::string b(20000, 'b');
   struct Kind {
     const char* name;
     const char* file;
@@ -134,7 +148,17 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFile) {
     int rounds = 0;
     int cut_short = 0;  // kills that landed inside a save
     const auto start = Clock::now();
-    while (rounds < kEnoughRounds && (rounds < kMinRounds || Clock::now() - start < kBudget)) {
+    const auto more = [&] {
+      const auto spent = Clock::now() - start;
+      if (rounds < kMinRounds) {
+        return true;
+      }
+      if (cut_short == 0) {
+        return spent < kHardLimit;
+      }
+      return rounds < kEnoughRounds && spent < kBudget;
+    };
+    while (more()) {
       saves += RunAndKill(what, dir.path(), random);
       ++rounds;
       if (what == "config") {
@@ -150,7 +174,7 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFile) {
         const std::string id = ReadLastNewsId(dir.path());
         ASSERT_TRUE(id == "100" || id == "200") << "round " << rounds << ": " << id;
         std::string text = TaggedTextFromBytes(plain);
-        EXPECT_EQ(ReadTaggedValue(text, "AboutText"), std::string(200000, 'x'));
+        EXPECT_EQ(ReadTaggedValue(text, "AboutText"), std::string(20000, 'x'));
       }
       // What a killed writer left behind goes with the next successful save.
       if (HoldsTemporaryOf(dir.path(), kind.file)) {
@@ -160,7 +184,6 @@ TEST(CrashSafety, AKilledWriterLeavesTheOldOrTheNewFile) {
       }
     }
     EXPECT_GE(rounds, kMinRounds) << what;
-    EXPECT_GT(saves, 0) << what;
     EXPECT_GT(cut_short, 0) << what << ": no kill landed inside a save";
     std::printf("%s: %d rounds, %d saves, %d cut short, %.1f s\n", kind.name, rounds, saves,
                 cut_short, std::chrono::duration<double>(Clock::now() - start).count());
