@@ -288,12 +288,15 @@ std::array<const std::string*, kPictureSlots> TypedPictures(const LetterConfigur
 // "logo.jpg" numbered n: "logo-2.jpg"; a name without extension gets the
 // number at its end.
 std::string NumberedName(std::string_view name, int n) {
-  const std::size_t dot = name.rfind('.');
-  const std::string number = "-" + std::to_string(n);
+  std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos || dot == 0) {
-    return std::string(name) + number;
+    dot = name.size();
   }
-  return std::string(name.substr(0, dot)) + number + std::string(name.substr(dot));
+  std::string numbered(name.substr(0, dot));
+  numbered += '-';
+  numbered += std::to_string(n);
+  numbered += name.substr(dot);
+  return numbered;
 }
 
 // The names of the local pictures beside the page (see LocalPicture).
