@@ -90,7 +90,7 @@ TEST(RenderToolSafety, RefusesWhatWouldLoseOrExhaust) {
   };
   for (const auto& c : cases) {
     const Outcome run = Sh("sh -c " + ShellQuote("cd " + Q(dir.path()) + " && " + Q(kRenderTool) +
-                                             " --templates templates " + c.operands));
+                                                 " --templates templates " + c.operands));
     EXPECT_EQ(run.status, 1) << c.what << ": " << run.err;
     EXPECT_TRUE(run.err.starts_with(c.message)) << c.what << ": " << run.err;
   }
@@ -181,8 +181,8 @@ TEST_F(AsAnotherUser, OnlyFilesTheUserMayWriteAreReplaced) {
     ASSERT_EQ(chown((home_ / file).c_str(), kNobody, kNogroup), 0);
   }
   const Outcome finish = Sh("setpriv --reuid=nobody --regid=nogroup --clear-groups -- " +
-                        Q(dir_ / "render") + " --templates " + Q(home_) + " " +
-                        Q(home_ / "letter.set") + " " + Q(home_ / "read-only.html"));
+                            Q(dir_ / "render") + " --templates " + Q(home_) + " " +
+                            Q(home_ / "letter.set") + " " + Q(home_ / "read-only.html"));
   EXPECT_EQ(finish.status, 1);
   EXPECT_NE(finish.err.find("Please check the output filename!\nCannot create file"),
             std::string::npos)
