@@ -1,10 +1,11 @@
 // Benchmarks of the letter core: rendering, saving and loading a large letter
 // (10,000 features, 10,000 testimonials and 1 MiB of editor HTML per step of
 // the range, so the second step shows how the cost grows), and the whole
-// wordlark-render process on the sample letter.
+// wordlark-render process on the sample letter and on a placeholder bomb.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = WORDLARK_SOURCE_DIR;
 const fs::path kBin = WORDLARK_BIN_DIR;
+const fs::path kSampleLetter = kSource / "examples/sample-letter/letter.set";
 
 // A scratch folder for the files the benchmarks write, removed at exit.
 // WORDLARK_BENCH_DIR picks the file system it lives on.
@@ -145,11 +147,14 @@ void BM_LoadConfiguration(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadConfiguration)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// Runs wordlark-render on the sample letter; false when it fails.
-bool RunRenderTool(const fs::path& output) {
+// Runs wordlark-render on a letter (the sample letter by default); true when
+// it ends with `expected_status`. `peak_kib` gets the largest resident size
+// the process reached.
+bool RunRenderTool(const fs::path& output, const fs::path& letter_file = kSampleLetter,
+                   int expected_status = 0, long* peak_kib = nullptr) {
   const std::string tool = (kBin / "wordlark-render").string();
   const std::string templates = (kSource / "Templates").string();
-  const std::string letter = (kSource / "examples/sample-letter/letter.set").string();
+  const std::string letter = letter_file.string();
   const std::string out = output.string();
   char* argv[] = {const_cast<char*>(tool.c_str()),      const_cast<char*>("--templates"),
                   const_cast<char*>(templates.c_str()), const_cast<char*>(letter.c_str()),
@@ -157,11 +162,17 @@ bool RunRenderTool(const fs::path& output) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   int status = 0;
+  rusage usage{};
   const bool ok = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv, environ) == 0 &&
-                  waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                  wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) &&
+                  WEXITSTATUS(status) == expected_status;
   posix_spawn_file_actions_destroy(&actions);
+  if (peak_kib != nullptr) {
+    *peak_kib = usage.ru_maxrss;
+  }
   return ok;
 }
 
@@ -194,6 +205,23 @@ void BM_RenderToolProcessFreshFolder(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RenderToolProcessFreshFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A letter of 4 KB whose texts hold placeholders that multiply each other
+// (the title holds %%ORDERHEADLINE%% 42 times, the headline %%FULLNAME%% 42
+// times, and so on): its page would grow to gigabytes, and the tool refuses it
+// as soon as a replacement would pass the page's bound.
+void BM_RenderToolPlaceholderBomb(benchmark::State& state) {
+  long peak_kib = 0;
+  for (auto _ : state) {
+    if (!RunRenderTool(BenchFolder() / "bomb.html",
+                       kSource / "tests/data/render/placeholder_bomb.set", 1, &peak_kib)) {
+      state.SkipWithError("wordlark-render did not refuse the letter");
+      break;
+    }
+  }
+  state.counters["peak_RSS_MiB"] = static_cast<double>(peak_kib) / 1024;
+}
+BENCHMARK(BM_RenderToolPlaceholderBomb)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace wordlark

@@ -1377,6 +1377,7 @@ void TfrmMain::btnFinishClick() {
   switch (outcome.status) {
     case FinishStatus::kNoOutputName:
     case FinishStatus::kNoTemplate:
+    case FinishStatus::kRefused:
       MessageBox::Warning(this, Q(outcome.message));
       return;
     case FinishStatus::kWriteFailed:

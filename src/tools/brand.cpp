@@ -55,7 +55,8 @@ int Decipher(std::span<char* const> arguments) {
 int Show(std::span<char* const> arguments) {
   const std::filesystem::path dat = arguments[0];
   std::string plain;
-  const CipherResult result = wordlark::DecipherBytes(wordlark::ReadFileBytes(dat), plain);
+  const CipherResult result =
+      wordlark::DecipherBytes(wordlark::ReadFileBytes(dat, wordlark::kMaxSettingsFileSize), plain);
   if (result != CipherResult::Ok) {
     std::cerr << kProgram << ": " << wordlark::CipherResultMessage(result, dat) << "\n";
     return 1;
@@ -66,7 +67,7 @@ int Show(std::span<char* const> arguments) {
 }
 
 int PackSkin(std::span<char* const> arguments) {
-  const std::string sheet = wordlark::ReadFileBytes(arguments[0]);
+  const std::string sheet = wordlark::ReadFileBytes(arguments[0], wordlark::kMaxSkinFileSize);
   wordlark::WriteFileAtomic(arguments[1], wordlark::PackSkin(sheet));
   return 0;
 }

@@ -79,51 +79,59 @@ int main(int argc, char** argv) {
     return UsageError("expected LETTER.set and OUTPUT.html");
   }
 
+  // Every message after this names the letter, as a compiler names its input.
+  const std::string& letter_name = operands[0];
+  const auto fail = [&letter_name](std::string_view message) {
+    return Fail(letter_name + ": " + std::string(message));
+  };
   try {
     const fs::path letter_file = FromCurrentFolder(operands[0]);
     std::error_code ec;
     if (!fs::exists(letter_file, ec)) {
-      return Fail("Cannot open file \"" + letter_file.string() + "\". No such file or directory");
+      return fail("Cannot open file \"" + letter_file.string() + "\". No such file or directory");
     }
     LetterConfiguration letter;
-    LoadConfiguration(letter_file, letter);
+    try {
+      LoadConfiguration(letter_file, letter);
+    } catch (const EntryError& e) {
+      return fail("entry " + e.entry() + ": " + e.what());
+    }
 
     const fs::path folder =
         templates_dir.empty() ? DefaultTemplatesFolder() : FromCurrentFolder(templates_dir);
     const std::vector<TemplateEntry> catalogue = ScanTemplates(folder);
     if (catalogue.empty()) {
-      return Fail("There is no template (*.tem) in \"" + folder.string() + "\".");
+      return fail("There is no template (*.tem) in \"" + folder.string() + "\".");
     }
     const TemplateEntry* chosen = &catalogue.front();
     if (!template_name.empty()) {
       chosen = FindTemplate(catalogue, template_name);
       if (chosen == nullptr) {
-        return Fail("There is no template called \"" + template_name + "\" in \"" +
+        return fail("There is no template called \"" + template_name + "\" in \"" +
                     folder.string() + "\".");
       }
     }
 
     const std::string output = operands[1].empty() ? "" : FromCurrentFolder(operands[1]).string();
     const FinishOutcome outcome =
-        FinishLetter(letter, chosen->file, output, letter_file.parent_path());
+        FinishLetter(letter, chosen->file, output, letter_file.parent_path(), letter_file);
     for (const PictureProblem& problem : outcome.failed_pictures) {
-      std::cerr << "warning: " << problem.Message() << '\n';
+      std::cerr << letter_name << ": warning: " << problem.Message() << '\n';
     }
     switch (outcome.status) {
       case FinishStatus::kSaved:
         std::cout << outcome.message << '\n';
         return 0;
       case FinishStatus::kNoOutputName:
-        return Fail(outcome.message);
+      case FinishStatus::kRefused:
+        return fail(outcome.message);
       case FinishStatus::kNoTemplate:
       case FinishStatus::kWriteFailed:
-        return Fail(outcome.detail.empty() ? outcome.message
+        return fail(outcome.detail.empty() ? outcome.message
                                            : outcome.message + "\n" + outcome.detail);
     }
     return 1;
-  } catch (const Error& e) {
-    return Fail(e.what());
   } catch (const std::exception& e) {
-    return Fail(e.what());
+    return fail(e.what());
   }
 }

@@ -172,21 +172,24 @@ TEST(SaveConfiguration, ReportsAFileThatCannotBeCreated) {
   }
 }
 
+// The error's text is the window's; its entry is for the tools to name.
 TEST(LoadConfiguration, ErrorsChangeNothing) {
   struct Case {
     const char* what;
     std::string file;
     const char* error;
+    const char* entry;
   } cases[] = {
-      {"empty file", "", "'' is not a valid integer value"},
-      {"bad size", "<%%FSize%%>abc<%%/FSize%%>", "'abc' is not a valid integer value"},
+      {"empty file", "", "'' is not a valid integer value", "FSize"},
+      {"bad size", "<%%FSize%%>abc<%%/FSize%%>", "'abc' is not a valid integer value", "FSize"},
       {"size with a blank after it", "<%%FSize%%>13 <%%/FSize%%>",
-       "'13 ' is not a valid integer value"},
+       "'13 ' is not a valid integer value", "FSize"},
       {"bad colour", "<%%FBgColor%%>#GG0000<%%/FBgColor%%><%%FSize%%>1<%%/FSize%%>",
-       "'$000000GG' is not a valid integer value"},
+       "'$000000GG' is not a valid integer value", "FBgColor"},
       {"bad flag", "<%%FSize%%>13<%%/FSize%%><%%FUnderline%%>yes<%%/FUnderline%%>",
-       "'yes' is not a valid boolean value"},
-      {"missing flag", "<%%FSize%%>13<%%/FSize%%>", "'' is not a valid boolean value"},
+       "'yes' is not a valid boolean value", "FUnderline"},
+      {"missing flag", "<%%FSize%%>13<%%/FSize%%>", "'' is not a valid boolean value",
+       "FUnderline"},
   };
   TempDir dir;
   for (const auto& c : cases) {
@@ -195,8 +198,9 @@ TEST(LoadConfiguration, ErrorsChangeNothing) {
     try {
       LoadConfiguration(dir / "letter.set", letter);
       ADD_FAILURE() << c.what << ": no error";
-    } catch (const ConvertError& e) {
+    } catch (const EntryError& e) {
       EXPECT_EQ(std::string(e.what()), c.error) << c.what;
+      EXPECT_EQ(e.entry(), c.entry) << c.what;
     }
     EXPECT_EQ(letter, FullLetter()) << c.what;
   }

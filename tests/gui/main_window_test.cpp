@@ -341,6 +341,31 @@ class MainWindowTest : public QObject {
     QCOMPARE(Messages(), QStringList{QStringLiteral("Please check the output filename!")});
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
     QVERIFY(!std::filesystem::exists(folder_->path() / "missing"));
+
+    // A page that would replace the template, or grow past its bound: a
+    // warning, and nothing written.
+    const auto tem = folder_->path() / "Templates" / "plain.tem";
+    const std::string template_bytes = ReadBytes(tem);
+    w.edtFilename->setText(PathText(tem));
+    MessageBox::ClearHistory();
+    w.btnFinishClick();
+    QCOMPARE(Messages(), QStringList{QStringLiteral("The page would replace \"") + PathText(tem) +
+                                     QStringLiteral("\", which is the template the page is made "
+                                                    "from. Please choose another output "
+                                                    "filename.")});
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
+    QCOMPARE(ReadBytes(tem), template_bytes);
+
+    const std::string page_bytes = ReadBytes(folder_->path() / "site" / "page.html");
+    w.edtFilename->setText(PathText(folder_->path() / "site" / "page.html"));
+    w.edtPageTitle->setText(QStringLiteral("%%FULLNAME%%").repeated(2500));
+    w.edtFullName->setText(QString(30000, QLatin1Char('n')));
+    MessageBox::ClearHistory();
+    w.btnFinishClick();
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
+    QVERIFY(Messages().front().startsWith(QStringLiteral("The page would be larger than 64 MiB")));
+    QCOMPARE(ReadBytes(folder_->path() / "site" / "page.html"), page_bytes);
   }
 
   void aMissingTemplatesFolderIsReportedAndStartUpGoesOn() {

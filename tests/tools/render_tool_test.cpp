@@ -120,28 +120,32 @@ TEST(RenderTool, FailuresLeaveNoOutput) {
   SaveConfiguration(dir / "good.set", LetterConfiguration{});
   WriteBytes(dir / "bad.set", "<%%FSize%%>abc<%%/FSize%%>");
 
+  // Every message begins with the letter it is about.
   struct Case {
     const char* what;
     std::string args;
     std::string message;
   } cases[] = {
       {"malformed letter", "--templates templates bad.set out.html",
-       "'abc' is not a valid integer value\n"},
-      {"missing letter", "--templates templates none.set out.html", "none.set"},
-      {"no template", "--templates empty good.set out.html", "empty"},
-      {"missing templates folder", "--templates nowhere good.set out.html", "nowhere"},
-      {"unknown template", "--templates templates --template Fancy good.set out.html", "Fancy"},
+       "bad.set: entry FSize: 'abc' is not a valid integer value\n"},
+      {"missing letter", "--templates templates none.set out.html", "none.set: Cannot open"},
+      {"no template", "--templates empty good.set out.html", "good.set: There is no template"},
+      {"missing templates folder", "--templates nowhere good.set out.html",
+       "good.set: Cannot open the templates folder"},
+      {"unknown template", "--templates templates --template Fancy good.set out.html",
+       "good.set: There is no template called \"Fancy\""},
       {"output folder missing", "--templates templates good.set missing/out.html",
-       "Please check the output filename!"},
+       "good.set: Please check the output filename!"},
   };
   for (const auto& c : cases) {
     const ToolRun run = Render(c.args, dir.path());
     EXPECT_EQ(run.status, 1) << c.what;
-    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
+    EXPECT_TRUE(run.err.starts_with(c.message)) << c.what << ": " << run.err;
     EXPECT_FALSE(fs::exists(dir / "out.html")) << c.what;
   }
+  // A bad value: the letter, the entry, and the text the window shows.
   EXPECT_EQ(Render("--templates templates bad.set out.html", dir.path()).err,
-            "'abc' is not a valid integer value\n");
+            "bad.set: entry FSize: 'abc' is not a valid integer value\n");
 }
 
 }  // namespace

@@ -213,7 +213,7 @@ BrandLoad LoadBrandSettings(const std::filesystem::path& program_folder,
   if (!std::filesystem::exists(file, ec)) {
     return {};
   }
-  return BrandSettingsFromEnciphered(ReadFileBytes(file), random);
+  return BrandSettingsFromEnciphered(ReadFileBytes(file, kMaxSettingsFileSize), random);
 }
 
 std::string MainWindowCaption(const BrandSettings& settings) {
@@ -254,8 +254,7 @@ std::optional<BannerImage> LocateBannerImage(const std::filesystem::path& progra
   }
   BannerImage image;
   image.file = program_folder / ("banner" + std::to_string(settings.BannerNumber) + ".dat");
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(image.file, ec)) {
+  if (!IsRegularFileWithin(image.file, kMaxBannerFileSize)) {
     return std::nullopt;
   }
   const std::string name = BannerPictureName(settings.BannerPicture);
@@ -265,6 +264,14 @@ std::optional<BannerImage> LocateBannerImage(const std::filesystem::path& progra
   }
   image.animated = image.format == "gif";
   return image;
+}
+
+std::optional<std::filesystem::path> LocateIconFile(const std::filesystem::path& program_folder) {
+  std::filesystem::path file = program_folder / kIconFileName;
+  if (!IsRegularFileWithin(file, kMaxIconFileSize)) {
+    return std::nullopt;
+  }
+  return file;
 }
 
 std::string AboutWindowCaption(const BrandSettings& settings) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "util/cipher/aes_lib.h"
+#include "util/file_io.h"
 
 namespace wordlark {
 
@@ -25,6 +26,13 @@ inline constexpr std::string_view ApplicationVersion = "2.0";
 inline constexpr std::string_view kSettingsFileName = "dbsettings.dat";
 inline constexpr std::string_view kSkinFileName = "mainskin.dat";
 inline constexpr std::string_view kIconFileName = "main.ico";
+
+// The most each of them may hold. A larger file, or one that is not a regular
+// file (a FIFO, a device), is not read: the settings give an error, a banner
+// or an icon is left out. The skin's limits stand in skin.h.
+inline constexpr std::uint64_t kMaxSettingsFileSize = 16 * kMiB;
+inline constexpr std::uint64_t kMaxBannerFileSize = 16 * kMiB;
+inline constexpr std::uint64_t kMaxIconFileSize = 4 * kMiB;
 
 // The Welcome, Banner and Link lists hold at most this many entries.
 inline constexpr int kMaxBrandListEntries = 16;
@@ -164,11 +172,16 @@ struct BannerImage {
 };
 
 // The chosen banner's picture file, or nothing when the banner strip is to be
-// hidden: BannerPicture is empty or the program folder holds no such file. The
+// hidden: BannerPicture is empty or the program folder holds no such file (or
+// one that is not a regular file, or is larger than kMaxBannerFileSize). The
 // file keeps its neutral name; BannerPicture gives only the format, and any
 // folder part of it (also ".." or a drive) is ignored.
 std::optional<BannerImage> LocateBannerImage(const std::filesystem::path& program_folder,
                                              const BrandSettings& settings);
+
+// The program folder's "main.ico" when it is a regular file within
+// kMaxIconFileSize; nothing otherwise.
+std::optional<std::filesystem::path> LocateIconFile(const std::filesystem::path& program_folder);
 
 // The name-and-extension part of a picture name written with "/" or "\".
 std::string BannerPictureName(std::string_view banner_picture);

@@ -2,7 +2,10 @@
 
 #include <zlib.h>
 
+#include <system_error>
+
 #include "util/error.h"
+#include "util/file_io.h"
 
 namespace wordlark {
 
@@ -49,6 +52,14 @@ std::optional<std::string> UnpackSkin(std::string_view bytes, std::size_t max_si
     return std::nullopt;
   }
   return out;
+}
+
+std::optional<std::string> ReadSkinFile(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) {
+    return std::nullopt;
+  }
+  return UnpackSkin(ReadFileBytes(file, kMaxSkinFileSize));
 }
 
 }  // namespace wordlark

@@ -193,7 +193,12 @@ std::string FormatConfiguration(const LetterConfiguration& letter) {
 LetterConfiguration ParseConfiguration(std::string text) {
   LetterConfiguration letter;
   for (std::size_t i = 0; i < kEntries.size(); ++i) {
-    DecodeValue(letter, kEntries[i].field, ReadTaggedValue(text, kEntries[i].name));
+    const std::string value = ReadTaggedValue(text, kEntries[i].name);
+    try {
+      DecodeValue(letter, kEntries[i].field, value);
+    } catch (const ConvertError& e) {
+      throw EntryError(kEntries[i].name, e.what());
+    }
     if (i + 1 == kDroppedEditorAfter) {
       ReadTaggedValue(text, kDroppedEditor);
     }
@@ -212,7 +217,7 @@ bool LoadConfiguration(const std::filesystem::path& path, LetterConfiguration& l
   }
   std::string text;
   try {
-    text = LoadTaggedText(path);
+    text = LoadTaggedText(path, kMaxLetterFileSize);
   } catch (const FileError&) {
     // A file that vanished since the user picked it changes nothing.
     if (!std::filesystem::exists(path, ec)) {

@@ -2,6 +2,7 @@
 // entry per value of LetterConfiguration in a fixed order of 42 entries.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -23,9 +24,9 @@ std::string FormatConfiguration(const LetterConfiguration& letter);
 // Reads the 42 entries from a tagged working text in order (an entry
 // "prfEditor4" after the tenth is read and dropped). A missing entry reads as
 // the empty text: empty texts, editors and lists, black colours, an empty
-// font name, and a failure for sizes and flags. Throws ConvertError with
+// font name, and a failure for sizes and flags. Throws EntryError with
 // "'%s' is not a valid integer value" (sizes, colours) or "'%s' is not a valid
-// boolean value" (flags) for the first bad value.
+// boolean value" (flags) for the first bad value, naming its entry.
 LetterConfiguration ParseConfiguration(std::string text);
 
 // Writes the file atomically, in windows-1252 when every character has a byte
@@ -34,9 +35,13 @@ LetterConfiguration ParseConfiguration(std::string text);
 // FileError "Cannot create file "%s". %s".
 void SaveConfiguration(const std::filesystem::path& path, const LetterConfiguration& letter);
 
+// The most a configuration file may hold.
+inline constexpr std::uint64_t kMaxLetterFileSize = 256 * 1024 * 1024;
+
 // Loads a file into `letter`, all or nothing: every value is read and checked
 // before anything changes, and on an error `letter` stays as it was and the
-// error (as ParseConfiguration, or FileError for an unreadable file) is thrown.
+// error (as ParseConfiguration, or FileError for a file that cannot be read,
+// is not a regular file or is larger than kMaxLetterFileSize) is thrown.
 // A file that does not exist changes nothing and gives false; true otherwise.
 bool LoadConfiguration(const std::filesystem::path& path, LetterConfiguration& letter);
 

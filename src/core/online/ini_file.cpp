@@ -66,7 +66,7 @@ std::string ReadIniValue(std::string_view ini_text, std::string_view section,
 
 std::string ReadIniFileValue(const std::filesystem::path& path, std::string_view section,
                              std::string_view key) {
-  return ReadIniValue(DecodeTextFile(ReadFileBytes(path)), section, key);
+  return ReadIniValue(DecodeTextFile(ReadFileBytes(path, kMaxIniFileSize)), section, key);
 }
 
 }  // namespace wordlark

@@ -3,6 +3,7 @@
 // A small reader of profile (INI) files: "[Section]" lines and "Key=Value"
 // lines, as the live-update information file is written.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,8 +18,12 @@ namespace wordlark {
 // with ";" are comments.
 std::string ReadIniValue(std::string_view ini_text, std::string_view section, std::string_view key);
 
+// The most an INI file may hold; the live-update information file is a few
+// lines.
+inline constexpr std::uint64_t kMaxIniFileSize = 64 * 1024;
+
 // The same for a file (decoded as a text file). Throws FileError when it
-// cannot be read.
+// cannot be read, is not a regular file or is larger than kMaxIniFileSize.
 std::string ReadIniFileValue(const std::filesystem::path& path, std::string_view section,
                              std::string_view key);
 

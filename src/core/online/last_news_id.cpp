@@ -29,7 +29,7 @@ std::string ReadLastNewsId(const std::filesystem::path& program_folder) {
     return {};
   }
   std::string plain;
-  if (DecipherBytes(ReadFileBytes(file), plain) != CipherResult::Ok) {
+  if (DecipherBytes(ReadFileBytes(file, kMaxSettingsFileSize), plain) != CipherResult::Ok) {
     return {};
   }
   std::string text = TaggedTextFromBytes(plain);
@@ -80,7 +80,7 @@ StoreLastNewsIdResult StoreLastNewsId(const std::filesystem::path& program_folde
     return StoreLastNewsIdResult::NoSettingsFile;
   }
   std::string plain;
-  if (DecipherBytes(ReadFileBytes(file), plain) != CipherResult::Ok) {
+  if (DecipherBytes(ReadFileBytes(file, kMaxSettingsFileSize), plain) != CipherResult::Ok) {
     return StoreLastNewsIdResult::NotAuthentic;
   }
   // The id goes into the file in the file's own encoding.

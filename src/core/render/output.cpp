@@ -1,6 +1,9 @@
 // The generated page on disk, and the Finish step.
 #include "render/output.h"
 
+#include <optional>
+#include <system_error>
+
 #include "render/catalogue.h"
 #include "util/codepage.h"
 #include "util/error.h"
@@ -52,9 +55,21 @@ void WritePage(const std::filesystem::path& path, std::string_view page) {
   WriteFileAtomic(path, PageFileBytes(page));
 }
 
+std::string ReplacedSourceMessage(const std::filesystem::path& page_file,
+                                  const std::vector<LetterSource>& sources) {
+  for (const LetterSource& source : sources) {
+    if (IsSameFile(page_file, source.file)) {
+      return "The page would replace \"" + page_file.string() + "\", which is " + source.what +
+             ". Please choose another output filename.";
+    }
+  }
+  return {};
+}
+
 FinishOutcome FinishLetter(const LetterConfiguration& letter,
                            const std::filesystem::path& template_file, std::string_view output_name,
-                           const std::filesystem::path& base_folder) {
+                           const std::filesystem::path& base_folder,
+                           const std::filesystem::path& letter_file) {
   FinishOutcome outcome;
   if (output_name.empty()) {
     outcome.status = FinishStatus::kNoOutputName;
@@ -64,9 +79,42 @@ FinishOutcome FinishLetter(const LetterConfiguration& letter,
   outcome.page_file = ResolveUserPath(output_name, base_folder);
 
   RenderContext context{template_file, std::string(output_name), base_folder};
+  context.letter_file = letter_file;
+  if (std::string refused =
+          ReplacedSourceMessage(outcome.page_file, LetterSources(letter, context));
+      !refused.empty()) {
+    outcome.status = FinishStatus::kRefused;
+    outcome.message = std::move(refused);
+    return outcome;
+  }
+  std::error_code ec;
+  if (template_file.empty() || !std::filesystem::is_regular_file(template_file, ec)) {
+    outcome.status = FinishStatus::kNoTemplate;
+    outcome.message = kNoTemplateMessage;
+    return outcome;
+  }
+  const auto write_failed = [&outcome](const Error& e) {
+    outcome.status = FinishStatus::kWriteFailed;
+    outcome.message = kCheckOutputNameMessage;
+    outcome.detail = e.what();
+    return outcome;
+  };
+  // The page's file is taken up before a picture is copied: a name that
+  // cannot be written (a folder, a device, a file the user may not write, a
+  // missing folder) stops Finish with nothing copied.
+  std::optional<AtomicFile> out;
+  try {
+    out.emplace(outcome.page_file);
+  } catch (const Error& e) {
+    return write_failed(e);
+  }
   RenderedLetter rendered;
   try {
     rendered = RenderLetter(letter, context);
+  } catch (const PageTooLargeError& e) {
+    outcome.status = FinishStatus::kRefused;
+    outcome.message = e.what();
+    return outcome;
   } catch (const Error& e) {
     outcome.status = FinishStatus::kNoTemplate;
     outcome.message = kNoTemplateMessage;
@@ -79,14 +127,11 @@ FinishOutcome FinishLetter(const LetterConfiguration& letter,
     outcome.message = kNoTemplateMessage;
     return outcome;
   }
-
   try {
-    WritePage(outcome.page_file, rendered.page);
+    out->Write(PageFileBytes(rendered.page));
+    out->Commit();
   } catch (const Error& e) {
-    outcome.status = FinishStatus::kWriteFailed;
-    outcome.message = kCheckOutputNameMessage;
-    outcome.detail = e.what();
-    return outcome;
+    return write_failed(e);
   }
   outcome.status = FinishStatus::kSaved;
   outcome.message = std::string(kSavedMessagePrefix) + std::string(output_name);

@@ -31,6 +31,8 @@ enum class FinishStatus {
   kNoTemplate,    // no template (or an empty one): nothing written
   kSaved,
   kWriteFailed,  // the page could not be written; copied pictures stay
+  kRefused,      // the page would replace a file the letter is made from, or
+                 // would be too large: nothing copied, nothing written
 };
 
 struct FinishOutcome {
@@ -46,13 +48,25 @@ struct FinishOutcome {
   std::vector<PictureProblem> failed_pictures;
 };
 
+// The message when the page would replace one of the letter's sources (its
+// own file, the template, a picture), or the empty text when it would not:
+// "The page would replace "PATH", which is the letter's own file. ..."
+std::string ReplacedSourceMessage(const std::filesystem::path& page_file,
+                                  const std::vector<LetterSource>& sources);
+
 // The whole Finish step: an empty output name is refused; otherwise the
 // letter is rendered from `template_file` (empty when the catalogue is
 // empty), local pictures are copied beside the page, and the page is written
 // under the output name exactly as typed (no extension added). Relative names
-// resolve against `base_folder`.
+// resolve against `base_folder`. `letter_file` is the configuration file the
+// letter came from, when it has one.
+//
+// Refused (kRefused, the message says why, nothing copied or written): an
+// output name that is the letter's file, the template or one of its pictures,
+// and a page that would be larger than kMaxPageSize.
 FinishOutcome FinishLetter(const LetterConfiguration& letter,
                            const std::filesystem::path& template_file, std::string_view output_name,
-                           const std::filesystem::path& base_folder);
+                           const std::filesystem::path& base_folder,
+                           const std::filesystem::path& letter_file = {});
 
 }  // namespace wordlark

@@ -78,36 +78,16 @@ std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
       {"cover picture", "edtCoverPicture", &letter.edtCoverPicture},
       {"footer picture", "edtFooterPicture", &letter.edtFooterPicture},
   };
-  std::vector<std::pair<const Picture*, std::filesystem::path>> local;
   for (const Picture& picture : pictures) {
     const std::string& typed = *picture.typed;
     if (typed.empty()) {
       continue;
     }
-    const std::filesystem::path source = LocalPictureFile(typed, base_folder);
-    if (!source.empty()) {
-      local.emplace_back(&picture, source);
-    } else if (!IsWebAddress(typed)) {
+    if (LocalPictureFile(typed, base_folder).empty() && !IsWebAddress(typed)) {
       items.push_back({PreflightKind::kMissingPicture, picture.control,
                        "The " + std::string(picture.what) + " \"" + typed +
                            "\" is neither a file on this computer nor a web address, so the "
                            "page shows no picture there."});
-    }
-  }
-  // Local pictures are copied beside the page under their own names, one
-  // after another: two different files with one name end up as the later one.
-  for (std::size_t i = 0; i < local.size(); ++i) {
-    for (std::size_t j = i + 1; j < local.size(); ++j) {
-      const std::string_view name = PictureFileName(*local[i].first->typed);
-      std::error_code ec;
-      if (name == PictureFileName(*local[j].first->typed) &&
-          !std::filesystem::equivalent(local[i].second, local[j].second, ec)) {
-        items.push_back({PreflightKind::kSharedPictureName, local[i].first->control,
-                         "The " + std::string(local[i].first->what) + " and the " +
-                             local[j].first->what + " are both called \"" + std::string(name) +
-                             "\": beside the page they become one file, so both show the " +
-                             local[j].first->what + "."});
-      }
     }
   }
 

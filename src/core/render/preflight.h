@@ -14,7 +14,6 @@ namespace wordlark {
 
 enum class PreflightKind {
   kMissingPicture,      // a picture that is neither a file nor a web address
-  kSharedPictureName,   // two local pictures that would land on one file
   kEmptyHeadline,       // the main headline shows nothing
   kNoOrderOption,       // no direct link, no ClickBank account, no PayPal code
   kNoOutputName,        // no output file name yet

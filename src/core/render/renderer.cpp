@@ -1,9 +1,11 @@
 // RenderLetter: template in, page text out, local pictures copied beside it.
 #include "render/renderer.h"
 
-#include <fstream>
+#include <algorithm>
+#include <array>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "letter/list_items.h"
 #include "render/catalogue.h"
@@ -16,25 +18,77 @@
 namespace wordlark {
 namespace {
 
-// Replaces every occurrence of `placeholder` in `page` in one left-to-right
-// pass; the page is left untouched (not even copied) when it holds none.
-void Replace(std::string& page, std::string_view placeholder, std::string_view value) {
-  std::size_t hit = page.find(placeholder);
+// Replaces every occurrence of `placeholder` in `text` in one left-to-right
+// pass; the text is left untouched (not even copied) when it holds none. The
+// result's size is known before it is built: past `limit` (which the text
+// itself does not exceed) nothing is built and PageTooLargeError is thrown.
+void Replace(std::string& text, std::string_view placeholder, std::string_view value,
+             std::size_t limit) {
+  std::size_t hit = text.find(placeholder);
   if (hit == std::string::npos) {
     return;
   }
+  std::size_t hits = 0;
+  for (std::size_t at = hit; at != std::string::npos;
+       at = text.find(placeholder, at + placeholder.size())) {
+    ++hits;
+  }
+  const std::size_t size = text.size();
+  if (value.size() > placeholder.size()) {
+    const std::size_t growth = value.size() - placeholder.size();
+    if (size > limit || hits > (limit - size) / growth) {
+      throw PageTooLargeError(limit);
+    }
+  }
   std::string out;
-  out.reserve(page.size() + value.size());
+  out.reserve(size - hits * placeholder.size() + hits * value.size());
   std::size_t start = 0;
   do {
-    out.append(page, start, hit - start);
+    out.append(text, start, hit - start);
     out += value;
     start = hit + placeholder.size();
-    hit = page.find(placeholder, start);
+    hit = text.find(placeholder, start);
   } while (hit != std::string::npos);
-  out.append(page, start);
-  page = std::move(out);
+  out.append(text, start);
+  text = std::move(out);
 }
+
+// Appends `piece` to a text that is to stay within `limit`.
+void AppendWithin(std::string& text, std::string_view piece, std::size_t limit) {
+  if (piece.size() > limit || text.size() > limit - piece.size()) {
+    throw PageTooLargeError(limit);
+  }
+  text += piece;
+}
+
+// The page as it is being filled, never past its bound.
+class PageText {
+ public:
+  PageText(std::string text, std::size_t limit) : text_(std::move(text)), limit_(limit) {
+    if (text_.size() > limit_) {
+      throw PageTooLargeError(limit_);
+    }
+  }
+
+  void Replace(std::string_view placeholder, std::string_view value) {
+    wordlark::Replace(text_, placeholder, value, limit_);
+  }
+
+  // The value is made only when the page holds the placeholder.
+  template <typename Make>
+  void ReplaceWith(std::string_view placeholder, Make make) {
+    if (text_.find(placeholder) != std::string::npos) {
+      Replace(placeholder, make());
+    }
+  }
+
+  std::size_t limit() const { return limit_; }
+  std::string Take() { return std::move(text_); }
+
+ private:
+  std::string text_;
+  std::size_t limit_;
+};
 
 constexpr std::string_view kOrderBlock =
     "<table style='BORDER-COLLAPSE: collapse' borderColor=#000000 cellSpacing=0 cellPadding=5 "
@@ -115,26 +169,26 @@ std::string FeatureLine(const LetterConfiguration& l) {
   return line;
 }
 
-std::string TestimonialsText(const LetterConfiguration& l) {
+std::string TestimonialsText(const LetterConfiguration& l, std::size_t limit) {
   if (l.TestimonialList.empty()) {
     return {};
   }
   const std::string block = TestimonialBlock(l);
   std::string text;
-  text.reserve(l.TestimonialList.size() * (block.size() + 200));
+  text.reserve(std::min(limit, l.TestimonialList.size() * (block.size() + 200)));
   for (const std::string& item : l.TestimonialList) {
     const TestimonialFields t = DecodeTestimonialItem(item);
     std::string one = block;
-    Replace(one, "%%TNAME%%", t.name);
-    Replace(one, "%%TWEB%%", t.website);
-    Replace(one, "%%TBODY%%", UnescapeLineBreaks(t.body, "<br>"));
-    text += one;
-    text += "<br>";
+    Replace(one, "%%TNAME%%", t.name, limit);
+    Replace(one, "%%TWEB%%", t.website, limit);
+    Replace(one, "%%TBODY%%", UnescapeLineBreaks(t.body, "<br>"), limit);
+    AppendWithin(text, one, limit);
+    AppendWithin(text, "<br>", limit);
   }
   return text;
 }
 
-std::string FeaturesBlock(const LetterConfiguration& l) {
+std::string FeaturesBlock(const LetterConfiguration& l, std::size_t limit) {
   const std::string line = FeatureLine(l);
   std::string text =
       "<center><table border=0 cellpadding=0 cellspacing=0 style=\"border-collapse: collapse\" "
@@ -143,18 +197,15 @@ std::string FeaturesBlock(const LetterConfiguration& l) {
   text += "\">";
   text += "<tr>";
   text += "<td width=90%><ul>";
-  text.reserve(text.size() + l.FeatureList.size() * (line.size() + 100));
+  text.reserve(std::min(limit, text.size() + l.FeatureList.size() * (line.size() + 100)));
   for (const std::string& item : l.FeatureList) {
     const FeatureFields f = DecodeFeatureItem(item);
     std::string one = line;
-    Replace(one, "%%FTITLE%%", f.title);
-    Replace(one, "%%FDESC%%", UnescapeLineBreaks(f.body, "<br>"));
-    text += one;
+    Replace(one, "%%FTITLE%%", f.title, limit);
+    Replace(one, "%%FDESC%%", UnescapeLineBreaks(f.body, "<br>"), limit);
+    AppendWithin(text, one, limit);
   }
-  text += "</ul></td>";
-  text += "</tr>";
-  text += "</table>";
-  text += "</center>";
+  AppendWithin(text, "</ul></td></tr></table></center>", limit);
   return text;
 }
 
@@ -186,72 +237,139 @@ std::string FileNameReference(std::string_view name) {
   return out;
 }
 
-// True when both files exist and hold the same bytes.
+// True when both are regular files that hold the same bytes.
 bool SameContent(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(a, ec);
-  if (ec || std::filesystem::file_size(b, ec) != size || ec) {
+  if (!IsRegularFileWithin(b, kMaxPictureFileSize)) {
     return false;
   }
   try {
-    return ReadFileBytes(a) == ReadFileBytes(b);
+    InputFile fa(a, kMaxPictureFileSize);
+    InputFile fb(b, kMaxPictureFileSize);
+    if (fa.size() != fb.size()) {
+      return false;
+    }
+    std::vector<char> ba(64 * 1024);
+    std::vector<char> bb(ba.size());
+    for (;;) {
+      const std::size_t na = fa.Read(ba.data(), ba.size());
+      const std::size_t nb = fb.Read(bb.data(), bb.size());
+      if (na != nb ||
+          !std::equal(ba.begin(), ba.begin() + static_cast<std::ptrdiff_t>(na), bb.begin())) {
+        return false;
+      }
+      if (na < ba.size()) {
+        return true;
+      }
+    }
   } catch (const Error&) {
     return false;
   }
 }
 
-// Copies a picture over `target` without ever leaving a half-written file.
-void CopyPicture(const std::filesystem::path& source, const std::filesystem::path& target) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) {
-    throw FileError("Cannot open file \"" + source.string() + "\".");
-  }
-  AtomicFile out(target);
-  char buffer[1 << 16];
-  while (in) {
-    in.read(buffer, sizeof buffer);
-    out.Write(std::string_view(buffer, static_cast<std::size_t>(in.gcount())));
-  }
-  if (in.bad()) {
-    throw FileError("Cannot read file \"" + source.string() + "\".");
-  }
-  out.Commit();
-}
-
 enum class PictureSlot { kHeader, kCover, kFooter };
 
-// The picture's HTML; a local file is copied beside the output page first.
-std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderContext& context,
-                        RenderedLetter& result) {
+constexpr std::size_t kPictureSlots = 3;
+
+// Where a local picture goes beside the page.
+struct PlannedPicture {
+  std::filesystem::path source;  // empty: not a local picture
+  std::string name;              // its file name beside the page
+  std::filesystem::path target;  // the file of that name beside the page
+  bool in_place = false;         // the source already is that file
+  bool copy = false;             // the first box with this picture copies it
+};
+
+using PicturePlan = std::array<PlannedPicture, kPictureSlots>;
+
+std::array<const std::string*, kPictureSlots> TypedPictures(const LetterConfiguration& l) {
+  return {&l.edtHeaderPicture, &l.edtCoverPicture, &l.edtFooterPicture};
+}
+
+// "logo.jpg" numbered n: "logo-2.jpg"; a name without extension gets the
+// number at its end.
+std::string NumberedName(std::string_view name, int n) {
+  std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) {
+    dot = name.size();
+  }
+  std::string numbered(name.substr(0, dot));
+  numbered += '-';
+  numbered += std::to_string(n);
+  numbered += name.substr(dot);
+  return numbered;
+}
+
+// The names of the local pictures beside the page (see LocalPicture).
+PicturePlan PlanPictures(const LetterConfiguration& l, const RenderContext& context) {
+  const std::filesystem::path page = ResolveUserPath(context.output_file, context.base_folder);
+  const std::filesystem::path folder = page.parent_path();
+  const std::string page_name = page.filename().string();
+  const auto typed = TypedPictures(l);
+
+  PicturePlan plan;
+  std::vector<std::filesystem::path> sources = {context.letter_file, context.template_file};
+  for (std::size_t i = 0; i < kPictureSlots; ++i) {
+    plan[i].source = LocalPictureFile(*typed[i], context.base_folder);
+    sources.push_back(plan[i].source);
+  }
+  const auto is_source = [&](const std::filesystem::path& file) {
+    for (const auto& source : sources) {
+      if (!source.empty() && IsSameFile(file, source)) {
+        return true;
+      }
+    }
+    return false;
+  };
+
+  for (std::size_t i = 0; i < kPictureSlots; ++i) {
+    PlannedPicture& picture = plan[i];
+    if (picture.source.empty()) {
+      continue;
+    }
+    // The same picture in two boxes is one file beside the page.
+    bool seen = false;
+    for (std::size_t j = 0; j < i && !seen; ++j) {
+      if (!plan[j].source.empty() && IsSameFile(plan[j].source, picture.source)) {
+        picture.name = plan[j].name;
+        picture.target = plan[j].target;
+        picture.in_place = plan[j].in_place;
+        seen = true;
+      }
+    }
+    if (seen) {
+      continue;
+    }
+    const std::string own(PictureFileName(*typed[i]));
+    if (IsSameFile(picture.source, folder / own)) {
+      picture.name = own;
+      picture.in_place = true;
+    } else {
+      for (int n = 1;; ++n) {
+        std::string candidate = n == 1 ? own : NumberedName(own, n);
+        bool free = candidate != page_name && !is_source(folder / candidate);
+        for (std::size_t j = 0; j < i && free; ++j) {
+          free = plan[j].name != candidate;
+        }
+        if (free) {
+          picture.name = std::move(candidate);
+          break;
+        }
+      }
+      picture.copy = true;
+    }
+    picture.target = folder / picture.name;
+  }
+  return plan;
+}
+
+// The picture's HTML as the page refers to it.
+std::string PictureHtml(std::string_view typed, PictureSlot slot, const PlannedPicture& picture) {
   if (typed.empty()) {
     return {};
   }
-  const std::filesystem::path source = LocalPictureFile(typed, context.base_folder);
-  const bool local = !source.empty();
-  std::string reference;
-  if (local) {
-    const std::string_view file_name = PictureFileName(typed);
-    const std::filesystem::path target =
-        ResolveUserPath(context.output_file, context.base_folder).parent_path() /
-        std::string(file_name);
-    // A picture that already is the file beside the page, or whose copy there
-    // is up to date, is left alone.
-    std::error_code ec;
-    if (context.copy_pictures && !std::filesystem::equivalent(source, target, ec) &&
-        !SameContent(source, target)) {
-      try {
-        CopyPicture(source, target);
-      } catch (const Error& e) {
-        result.failed_pictures.push_back({source, target, e.what()});
-      }
-    }
-    result.local_pictures.push_back({std::string(file_name), source});
-    reference = FileNameReference(file_name);
-  } else {
-    reference = typed;
-  }
+  const bool local = !picture.source.empty();
   std::string html = "<img border=0 src=";
-  html += reference;
+  html += local ? FileNameReference(picture.name) : std::string(typed);
   switch (slot) {
     case PictureSlot::kHeader:
       html += "><br><br>";
@@ -264,6 +382,21 @@ std::string PictureHtml(std::string_view typed, PictureSlot slot, const RenderCo
       break;
   }
   return html;
+}
+
+// Copies the pictures beside the page; a copy that is already up to date is
+// left alone.
+void CopyPictures(const PicturePlan& plan, RenderedLetter& result) {
+  for (const PlannedPicture& picture : plan) {
+    if (!picture.copy || SameContent(picture.source, picture.target)) {
+      continue;
+    }
+    try {
+      CopyFileAtomic(picture.source, picture.target, kMaxPictureFileSize);
+    } catch (const Error& e) {
+      result.failed_pictures.push_back({picture.source, picture.target, e.what()});
+    }
+  }
 }
 
 }  // namespace
@@ -293,6 +426,32 @@ std::string PictureProblem::Message() const {
   return text;
 }
 
+PageTooLargeError::PageTooLargeError(std::size_t limit)
+    : Error("The page would be larger than " + SizeText(limit) +
+            ", so it was not made. Look for texts of the letter that hold placeholders such "
+            "as %%FULLNAME%%: each one repeats another text in the page.") {}
+
+std::vector<LetterSource> LetterSources(const LetterConfiguration& l,
+                                        const RenderContext& context) {
+  std::vector<LetterSource> sources;
+  if (!context.letter_file.empty()) {
+    sources.push_back({context.letter_file, "the letter's own file"});
+  }
+  if (!context.template_file.empty()) {
+    sources.push_back({context.template_file, "the template the page is made from"});
+  }
+  const char* what[kPictureSlots] = {"the header picture", "the cover picture",
+                                     "the footer picture"};
+  const auto typed = TypedPictures(l);
+  for (std::size_t i = 0; i < kPictureSlots; ++i) {
+    std::filesystem::path file = LocalPictureFile(*typed[i], context.base_folder);
+    if (!file.empty()) {
+      sources.push_back({std::move(file), what[i]});
+    }
+  }
+  return sources;
+}
+
 RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& context) {
   RenderedLetter result;
   std::error_code ec;
@@ -301,67 +460,79 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
     return result;
   }
   result.template_found = true;
-  std::string page = NormalizeLineBreaks(DecodeTextFile(ReadFileBytes(context.template_file)));
+  PageText page(NormalizeLineBreaks(
+                    DecodeTextFile(ReadFileBytes(context.template_file, kMaxTemplateFileSize))),
+                context.max_page_size);
+  const std::size_t limit = page.limit();
+  const PicturePlan pictures = PlanPictures(l, context);
 
-  Replace(page, "%%PAGETITLE%%", l.edtPageTitle);
-  Replace(page, "%%HEADERPICTURE%%",
-          PictureHtml(l.edtHeaderPicture, PictureSlot::kHeader, context, result));
-  Replace(page, "%%ECOVERPICTURE%%",
-          PictureHtml(l.edtCoverPicture, PictureSlot::kCover, context, result));
-  Replace(page, "%%MAINBGCOLOR%%", ColorToHex(l.cbxMainBgColor));
-  Replace(page, "%%FOOTERPICTURE%%",
-          PictureHtml(l.edtFooterPicture, PictureSlot::kFooter, context, result));
-  Replace(page, "%%ORDERHEADLINE%%", SectionHtml(l.prfEditor1));
-  Replace(page, "%%FROMFULLNAME%%",
-          l.edtFullName.empty()
-              ? std::string()
-              : "<font face=Arial size=2><b>From: </b>" + l.edtFullName + "</font>");
-  Replace(page, "%%FULLNAME%%", l.edtFullName);
-  Replace(page, "%%CURRENTDATE%%",
-          l.edtCurrentDate.empty()
-              ? std::string()
-              : "<font face=Arial size=2><b>Current Date: </b>" + l.edtCurrentDate + "</font><br>");
-  Replace(page, "%%ATTENTION%%", l.edtAttention);
-  Replace(page, "%%OPENING%%", SectionHtml(l.prfEditor2));
-  Replace(page, "%%INTRODUCTION%%", SectionHtml(l.prfEditor3));
-  Replace(page, "%%CLOSING%%", SectionHtml(l.prfEditor10));
-  Replace(page, "%%PS%%",
-          l.prfEditor11.GetBodyHtml() == kEmptyEditorBody
-              ? std::string()
-              : "<b>P.S.- </b>" + CleanEditorHtml(l.prfEditor11.GetHtml()));
-  {
+  page.Replace("%%PAGETITLE%%", l.edtPageTitle);
+  page.Replace("%%HEADERPICTURE%%",
+               PictureHtml(l.edtHeaderPicture, PictureSlot::kHeader, pictures[0]));
+  page.Replace("%%ECOVERPICTURE%%",
+               PictureHtml(l.edtCoverPicture, PictureSlot::kCover, pictures[1]));
+  page.Replace("%%MAINBGCOLOR%%", ColorToHex(l.cbxMainBgColor));
+  page.Replace("%%FOOTERPICTURE%%",
+               PictureHtml(l.edtFooterPicture, PictureSlot::kFooter, pictures[2]));
+  page.ReplaceWith("%%ORDERHEADLINE%%", [&] { return SectionHtml(l.prfEditor1); });
+  page.Replace("%%FROMFULLNAME%%", l.edtFullName.empty() ? std::string()
+                                                         : "<font face=Arial size=2><b>From: </b>" +
+                                                               l.edtFullName + "</font>");
+  page.Replace("%%FULLNAME%%", l.edtFullName);
+  page.Replace("%%CURRENTDATE%%", l.edtCurrentDate.empty()
+                                      ? std::string()
+                                      : "<font face=Arial size=2><b>Current Date: </b>" +
+                                            l.edtCurrentDate + "</font><br>");
+  page.Replace("%%ATTENTION%%", l.edtAttention);
+  page.ReplaceWith("%%OPENING%%", [&] { return SectionHtml(l.prfEditor2); });
+  page.ReplaceWith("%%INTRODUCTION%%", [&] { return SectionHtml(l.prfEditor3); });
+  page.ReplaceWith("%%CLOSING%%", [&] { return SectionHtml(l.prfEditor10); });
+  page.ReplaceWith("%%PS%%", [&] {
+    return l.prfEditor11.GetBodyHtml() == kEmptyEditorBody
+               ? std::string()
+               : "<b>P.S.- </b>" + CleanEditorHtml(l.prfEditor11.GetHtml());
+  });
+  page.ReplaceWith("%%ORDERCODE%%", [&] {
     std::string order;
     if (!l.edtDirectLink.empty()) {
       order = kOrderBlock;
-      Replace(order, "%%ORDERLINK%%", l.edtDirectLink);
+      Replace(order, "%%ORDERLINK%%", l.edtDirectLink, limit);
     }
-    Replace(page, "%%ORDERCODE%%", order);
-  }
-  {
+    return order;
+  });
+  page.ReplaceWith("%%CLICKBANKCODE%%", [&] {
     std::string clickbank;
     if (!l.edtClickBankName.empty()) {
       clickbank = kClickBankBlockHead;
       clickbank += kClickBankOrderAddress;
       clickbank += kClickBankQuery;
       clickbank += kClickBankBlockTail;
-      Replace(clickbank, "%%PRODNAME%%", l.edtProductName);
-      Replace(clickbank, "%%PRODDESC%%", l.edtDescription);
-      Replace(clickbank, "%%CBNAME%%", l.edtClickBankName);
+      Replace(clickbank, "%%PRODNAME%%", l.edtProductName, limit);
+      Replace(clickbank, "%%PRODDESC%%", l.edtDescription, limit);
+      Replace(clickbank, "%%CBNAME%%", l.edtClickBankName, limit);
     }
-    Replace(page, "%%CLICKBANKCODE%%", clickbank);
-  }
-  Replace(page, "%%PAYPALCODE%%", l.memPaypalCode);
-  Replace(page, "%%AFFILIATEID%%", l.edtPaypalEmail);
-  Replace(page, "%%TESTIMONIALS%%", TestimonialsText(l));
+    return clickbank;
+  });
+  page.Replace("%%PAYPALCODE%%", l.memPaypalCode);
+  page.Replace("%%AFFILIATEID%%", l.edtPaypalEmail);
+  page.ReplaceWith("%%TESTIMONIALS%%", [&] { return TestimonialsText(l, limit); });
   if (!l.FeatureList.empty()) {
-    Replace(page, "%%FEATURES%%", FeaturesBlock(l));
+    page.ReplaceWith("%%FEATURES%%", [&] { return FeaturesBlock(l, limit); });
   }
-  Replace(page, "%%TESTIMONIALS%%", "");
-  Replace(page, "%%FEATURES%%", "");
-  Replace(page, "%%HEADERPICTURE%%", "");
-  Replace(page, "%%FOOTERPICTURE%%", "");
+  page.Replace("%%TESTIMONIALS%%", "");
+  page.Replace("%%FEATURES%%", "");
+  page.Replace("%%HEADERPICTURE%%", "");
+  page.Replace("%%FOOTERPICTURE%%", "");
+  result.page = page.Take();
 
-  result.page = std::move(page);
+  for (std::size_t i = 0; i < kPictureSlots; ++i) {
+    if (!pictures[i].source.empty()) {
+      result.local_pictures.push_back({pictures[i].name, pictures[i].source});
+    }
+  }
+  if (context.copy_pictures) {
+    CopyPictures(pictures, result);
+  }
   return result;
 }
 

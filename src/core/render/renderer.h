@@ -4,6 +4,10 @@
 // inserted early is searched by every later replacement. The features, the
 // testimonials and the order blocks are built from fixed HTML fragments, and
 // pictures picked from the local disk are copied beside the output page.
+//
+// The page never grows past a bound: each replacement's result is measured
+// before it is made, so a letter whose texts hold placeholders that multiply
+// each other fails at once instead of filling the memory.
 #pragma once
 
 #include <filesystem>
@@ -13,8 +17,23 @@
 
 #include "letter/editor_document.h"
 #include "letter/letter_configuration.h"
+#include "util/error.h"
+#include "util/file_io.h"
 
 namespace wordlark {
+
+// The most a template, a picture that is copied, and the page (as UTF-8 text)
+// may hold.
+inline constexpr std::uint64_t kMaxTemplateFileSize = 64 * kMiB;
+inline constexpr std::uint64_t kMaxPictureFileSize = 256 * kMiB;
+inline constexpr std::size_t kMaxPageSize = 64 * kMiB;
+
+// The page would grow past the bound. The message begins "The page would be
+// larger than 64 MiB".
+class PageTooLargeError : public Error {
+ public:
+  explicit PageTooLargeError(std::size_t limit);
+};
 
 struct RenderContext {
   // The template to fill; empty (or a path to nothing) when there is none.
@@ -26,10 +45,21 @@ struct RenderContext {
   std::filesystem::path base_folder;
   // False for a preview: the page is the same, but no picture is copied.
   bool copy_pictures = true;
+  // The configuration file the letter was loaded from, when it has one: no
+  // picture copy ever lands on it.
+  std::filesystem::path letter_file = {};
+  // The bound of the page text; RenderLetter throws PageTooLargeError past it.
+  std::size_t max_page_size = kMaxPageSize;
 };
 
 // A picture from the local disk: the page names it by `name`, the file name
 // it gets beside the page, and `source` is where it is now.
+//
+// The name is the picture's own file name unless that would put two pictures
+// on one file or a copy on a file the letter is made from: then "logo-2.jpg",
+// "logo-3.jpg", ... A picture that already is the file beside the page keeps
+// its name and is used in place. The names depend only on the letter and its
+// files, so rendering twice gives the same names.
 struct LocalPicture {
   std::string name;
   std::filesystem::path source;
@@ -66,9 +96,23 @@ std::filesystem::path LocalPictureFile(std::string_view typed,
 // last slash.
 std::string_view PictureFileName(std::string_view typed);
 
+// A file the letter is made from, and what it is to the letter ("the
+// letter's own file", "the template", "the header picture", ...).
+struct LetterSource {
+  std::filesystem::path file;
+  std::string what;
+};
+
+// The letter's file (when the context names one), the template and the local
+// pictures.
+std::vector<LetterSource> LetterSources(const LetterConfiguration& letter,
+                                        const RenderContext& context);
+
 // Renders the letter. When the template is missing nothing else happens (no
 // picture is copied). Throws FileError when the template exists but cannot
-// be read.
+// be read (or is larger than kMaxTemplateFileSize), and PageTooLargeError when
+// the page would grow past context.max_page_size; pictures are copied only
+// once the page has been made, so then nothing is copied either.
 RenderedLetter RenderLetter(const LetterConfiguration& letter, const RenderContext& context);
 
 // The ClickBank order address, up to and including the "?" before the query.

@@ -68,8 +68,8 @@ std::string TaggedTextFromBytes(std::string_view bytes) {
   return NormalizeLineBreaks(DecodeTextFile(bytes));
 }
 
-std::string LoadTaggedText(const std::filesystem::path& path) {
-  return TaggedTextFromBytes(ReadFileBytes(path));
+std::string LoadTaggedText(const std::filesystem::path& path, std::uint64_t max_size) {
+  return TaggedTextFromBytes(ReadFileBytes(path, max_size));
 }
 
 std::string FormatTaggedEntry(std::string_view name, std::string_view value) {

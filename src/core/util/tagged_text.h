@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "util/file_io.h"
 
 // Tagged text: entries "<%%Name%%>value<%%/Name%%>" read in file order by a
 // consuming reader.
@@ -15,8 +18,10 @@ namespace wordlark {
 // LF, lone CR or lone LF) joined with CR LF after every line, the last included.
 std::string TaggedTextFromBytes(std::string_view bytes);
 
-// TaggedTextFromBytes of a file's content. Throws FileError when unreadable.
-std::string LoadTaggedText(const std::filesystem::path& path);
+// TaggedTextFromBytes of a regular file of at most `max_size` bytes. Throws
+// FileError when it is unreadable, not a regular file or larger.
+std::string LoadTaggedText(const std::filesystem::path& path,
+                           std::uint64_t max_size = kDefaultReadLimit);
 
 // "<%%" + name + "%%>" + value + "<%%/" + name + "%%>".
 std::string FormatTaggedEntry(std::string_view name, std::string_view value);

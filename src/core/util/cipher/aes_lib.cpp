@@ -1,18 +1,14 @@
 #include "util/cipher/aes_lib.h"
 
-#include <fcntl.h>
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/params.h>
 #include <openssl/rand.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
@@ -83,49 +79,17 @@ struct MacFree {
 };
 
 // Reads a whole file in pieces, straight from its descriptor.
+// A regular file, never more than kDefaultReadLimit bytes of it.
 class FileSource : public ByteSource {
  public:
-  explicit FileSource(const std::filesystem::path& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-      throw FileError(Join({"Cannot open file ", Quoted(path), ". ", std::strerror(errno)}));
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-      const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-      ::close(fd_);
-      throw FileError(Join({"Cannot open file ", Quoted(path), ". ", std::strerror(err)}));
-    }
-    size_ = static_cast<std::uint64_t>(st.st_size);
-  }
-  ~FileSource() override { ::close(fd_); }
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
+  explicit FileSource(const std::filesystem::path& path) : file_(path, kDefaultReadLimit) {}
 
-  std::uint64_t size() const { return size_; }
+  std::uint64_t size() const { return file_.size(); }
 
-  std::size_t Read(char* data, std::size_t size) override {
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::read(fd_, data + done, size - done);
-      if (n < 0) {
-        if (errno == EINTR) {
-          continue;
-        }
-        throw FileError(Join({"Cannot read file ", Quoted(path_), ". ", std::strerror(errno)}));
-      }
-      if (n == 0) {
-        break;
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    return done;
-  }
+  std::size_t Read(char* data, std::size_t size) override { return file_.Read(data, size); }
 
  private:
-  std::filesystem::path path_;
-  int fd_ = -1;
-  std::uint64_t size_ = 0;
+  InputFile file_;
 };
 
 class AtomicFileSink : public ByteSink {
