@@ -116,7 +116,7 @@ for program in "${programs[@]}"; do
   fi
 done
 [[ -f $prefix/share/doc/wordlark/copyright ]] || fail "no copyright file in share/doc/wordlark"
-zcat "$prefix/share/doc/wordlark/changelog.gz" 2>/dev/null | head -1 | grep -Fq "wordlark ($version)" ||
+[[ $(zcat "$prefix/share/doc/wordlark/changelog.gz" 2>/dev/null | sed -n 1p) == "wordlark ($version) "* ]] ||
   fail "the changelog does not start with version $version"
 
 # Desktop entry and icons, with the application only.

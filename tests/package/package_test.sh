@@ -116,7 +116,7 @@ for program in "${programs[@]}"; do
   [[ -f $root/usr/share/man/man1/$program.1.gz ]] || fail "no manual page for $program"
   out=$("$folder/$program" --version 2>&1)
   [[ $out == "$version" ]] || fail "$program --version prints '$out', not $version"
-  if file "$folder/$program" | grep -q 'not stripped'; then
+  if [[ $(file -b "$folder/$program") == *"not stripped"* ]]; then
     fail "$program is not stripped"
   fi
 done
@@ -130,7 +130,7 @@ else
   [[ ! -e $folder/qtwebengine_dictionaries ]] || fail "dictionaries packed although none were built"
 fi
 [[ -f $root/usr/share/doc/wordlark/copyright ]] || fail "no copyright file"
-zcat "$root/usr/share/doc/wordlark/changelog.gz" 2>/dev/null | head -1 | grep -Fq "wordlark ($version)" ||
+[[ $(zcat "$root/usr/share/doc/wordlark/changelog.gz" 2>/dev/null | sed -n 1p) == "wordlark ($version) "* ]] ||
   fail "the changelog's first entry is not version $version"
 
 if [[ $with_app == 1 ]]; then
@@ -253,6 +253,18 @@ if [[ $with_app == 1 ]]; then
   if command -v update-desktop-database >/dev/null; then
     grep -q '^application/x-wordlark-letter=wordlark.desktop;' /usr/share/applications/mimeinfo.cache ||
       fail "the desktop database does not open letters with wordlark.desktop"
+  fi
+  # As a file manager sees a letter: by its name, and by its content without one.
+  if command -v gio >/dev/null; then
+    cp /usr/lib/wordlark/examples/sample-letter/letter.set "$work/letter.set"
+    cp "$work/letter.set" "$work/letter-without-extension"
+    for letter in "$work/letter.set" "$work/letter-without-extension"; do
+      type=$(gio info -a standard::content-type "$letter" | sed -n 's/^ *standard::content-type: //p')
+      [[ $type == application/x-wordlark-letter ]] || fail "gio takes $(basename "$letter") for '$type'"
+    done
+    handler=$(LC_ALL=C gio mime application/x-wordlark-letter 2>&1)
+    grep -q '^Default application .*: wordlark.desktop$' <<<"$handler" ||
+      fail "wordlark.desktop is not the default application for letters: $handler"
   fi
 fi
 
