@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 
 ASAN_DIR ?= build-asan
 
-.PHONY: all deps build run test check test-asan bench format clean install
+.PHONY: all deps build run test check test-asan bench format clean install package
 
 all: build
 
@@ -46,6 +46,11 @@ test-asan: deps
 PREFIX ?= /usr/local
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package of the build, $(BUILD_DIR)/wordlark_VERSION_ARCH.deb:
+# the same tree below /usr, installed with `sudo apt install ./FILE.deb`.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWORDLARK_BUILD_BENCH=ON -DWORDLARK_BUILD_TESTS=OFF $(CMAKE_FLAGS)

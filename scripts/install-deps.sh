@@ -14,6 +14,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-image-formats-plugins libgl-dev
   xvfb xauth fonts-liberation fonts-dejavu-core
   desktop-file-utils
+  dpkg-dev file help2man lintian appstream shared-mime-info libglib2.0-bin
 )
 if (($# > 0)); then
   packages=("$@")

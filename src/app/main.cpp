@@ -4,12 +4,55 @@
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "HtmlEditor.h"
 #include "StartupProbe.h"
 #include "TfrmMain.h"
+#include "brand/brand_settings.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "Usage: wordlark [OPTION]...\n"
+    "Writes a web sales letter step by step: an eight-step wizard collects the\n"
+    "headline, introduction, product features, testimonials, closing words and\n"
+    "order options, and saves the letter as a standalone web page with its\n"
+    "pictures beside it. Work in progress is kept in letter files (*.set).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     shows this text\n"
+    "      --version  prints the version\n"
+    "\n"
+    "Files:\n"
+    "The page templates (*.tem) are read from the Templates folder of the\n"
+    "program folder, the folder that holds the wordlark executable. A reseller's\n"
+    "files are read from the program folder too: dbsettings.dat, banner1.dat to\n"
+    "banner16.dat, mainskin.dat and main.ico.\n"
+    "\n"
+    "Environment:\n"
+    "The window needs a display (DISPLAY or WAYLAND_DISPLAY); without one, run\n"
+    "it as 'xvfb-run -a wordlark'.\n";
+
+// --help and --version are answered before anything graphical starts, so
+// they work without a display. Returns true when the run ends there.
+bool AnswerInformationOption(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) {
+      return false;
+    }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts(std::string(wordlark::ApplicationVersion).c_str());
+      return true;
+    }
+  }
+  return false;
+}
 
 // Qt aborts when no display can be reached; say so plainly instead.
 bool DisplayAvailable() {
@@ -25,6 +68,9 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (AnswerInformationOption(argc, argv)) {
+    return 0;
+  }
   if (!DisplayAvailable()) {
     std::fprintf(stderr,
                  "wordlark: no display found; run it under a desktop session, or as "

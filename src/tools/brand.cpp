@@ -99,7 +99,8 @@ void PrintHelp() {
     std::cout << "  " << command.name << " " << command.arguments << "\n      " << command.help
               << "\n";
   }
-  std::cout << "\nOptions:\n  -h, --help\n      Shows this help.\n\n"
+  std::cout << "\nOptions:\n  -h, --help\n      Shows this help.\n"
+            << "  --version\n      Prints the version.\n\n"
             << "Exit status is 0 on success and 1 on any error; the error is reported on\n"
             << "standard error and the target file is left as it was.\n";
 }
@@ -119,6 +120,10 @@ int main(int argc, char** argv) {
   const std::string_view name = args[0];
   if (name == "-h" || name == "--help") {
     PrintHelp();
+    return 0;
+  }
+  if (name == "--version") {
+    std::cout << wordlark::ApplicationVersion << "\n";
     return 0;
   }
   for (const Command& command : kCommands) {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "brand/brand_settings.h"
 #include "letter/config_file.h"
 #include "render/catalogue.h"
 #include "render/output.h"
@@ -28,7 +29,8 @@ constexpr std::string_view kUsage =
     "                   Templates folder beside this program\n"
     "  --template NAME  the template as the catalogue names it (\"Modern\" for\n"
     "                   Modern.tem); by default the catalogue's first\n"
-    "  --help           shows this text\n";
+    "  --help           shows this text\n"
+    "  --version        prints the version\n";
 
 int UsageError(std::string_view problem) {
   std::cerr << "wordlark-render: " << problem << "\n\n" << kUsage;
@@ -61,6 +63,9 @@ int main(int argc, char** argv) {
       options_done = true;
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << ApplicationVersion << '\n';
       return 0;
     } else if (arg == "--templates" || arg == "--template") {
       if (i + 1 >= argc) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs this build into a temporary prefix and checks what a user gets: the
-# program folder, relative links in bin that find the installed templates, the
-# desktop entry and the icons. Installing again over an earlier install, also
-# one whose program folder was removed, and staging with DESTDIR must work.
+# program folder, relative links in bin that find the installed templates, a
+# manual page per command, the desktop entry with the letter file type, the
+# icons and the AppStream metainfo. Installing again over an earlier install,
+# also one whose program folder was removed, and staging with DESTDIR must work.
 #
 # Usage: install_test.sh CMAKE BUILD_DIR SOURCE_DIR WITH_APP(0|1)
 set -uo pipefail
@@ -85,12 +86,38 @@ done
 if [[ $with_app != 1 && -e $folder/wordlark ]]; then
   fail "wordlark installed although the application is not built"
 fi
+if [[ -d $build/bin/qtwebengine_dictionaries ]]; then
+  diff -r "$build/bin/qtwebengine_dictionaries" "$folder/qtwebengine_dictionaries" >&2 ||
+    fail "the spelling dictionaries are not installed as built"
+elif [[ -e $folder/qtwebengine_dictionaries ]]; then
+  fail "dictionaries installed although the build has none"
+fi
 compgen -G "$source/Templates/*.tem" >/dev/null || fail "no templates in $source/Templates"
 for dir in Templates examples; do
   diff -r "$source/$dir" "$folder/$dir" >&2 || fail "$folder/$dir differs from $source/$dir"
   [[ -z $(find "$folder/$dir" -type f -perm /111) ]] || fail "executable files in $folder/$dir"
 done
 check_links "$prefix"
+
+# Every command answers --version with the project's version and has a manual
+# page that man reads without complaint.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+for program in "${programs[@]}"; do
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/$program" --version 2>&1)
+  [[ $out == "$version" ]] || fail "$program --version prints '$out', not '$version'"
+  page=$prefix/share/man/man1/$program.1.gz
+  if [[ ! -f $page ]]; then
+    fail "no manual page $page"
+  elif command -v man >/dev/null; then
+    text=$(MANWIDTH=80 man --warnings -l "$page" 2>"$work/man.err")
+    [[ ! -s $work/man.err ]] || fail "man complains about $page: $(cat "$work/man.err")"
+    grep -Eq "^ *$program +- " <<<"$text" || fail "$page has no NAME line for $program"
+    grep -q -- "--version" <<<"$text" || fail "$page does not describe --version"
+  fi
+done
+[[ -f $prefix/share/doc/wordlark/copyright ]] || fail "no copyright file in share/doc/wordlark"
+[[ $(zcat "$prefix/share/doc/wordlark/changelog.gz" 2>/dev/null | sed -n 1p) == "wordlark ($version) "* ]] ||
+  fail "the changelog does not start with version $version"
 
 # Desktop entry and icons, with the application only.
 desktop=$prefix/share/applications/wordlark.desktop
@@ -110,6 +137,48 @@ if [[ $with_app == 1 ]]; then
       fail "the desktop entry starts '$exec_name', which is not installed in bin"
     icon_name=$(sed -n 's/^Icon=//p' "$desktop")
     [[ $icon_name == wordlark ]] || fail "the desktop entry names the icon '$icon_name'"
+    grep -qx 'Exec=wordlark %f' "$desktop" || fail "the desktop entry does not pass the file (%f)"
+    grep -qx 'MimeType=application/x-wordlark-letter;' "$desktop" ||
+      fail "the desktop entry does not name the letter type"
+  fi
+  # The letter type as the file manager's database sees it: *.set files, and
+  # letters by their first entry whatever their name.
+  mime=$prefix/share/mime/packages/wordlark.xml
+  if [[ ! -f $mime ]]; then
+    fail "no $mime"
+  elif command -v update-mime-database >/dev/null; then
+    mkdir -p "$work/mime/packages"
+    cp "$mime" "$work/mime/packages/"
+    if ! XDG_DATA_DIRS=$work update-mime-database "$work/mime" >"$work/mime.log" 2>&1 || [[ -s $work/mime.log ]]; then
+      fail "update-mime-database rejects $mime: $(cat "$work/mime.log")"
+    fi
+    grep -qx '[0-9]*:application/x-wordlark-letter:\*\.set' "$work/mime/globs2" ||
+      fail "the letter type does not claim *.set"
+    grep -Fq 'application/x-wordlark-letter' "$work/mime/magic" ||
+      fail "the letter type has no magic"
+    [[ $(head -c 15 "$source/examples/sample-letter/letter.set") == '<%%PageTitle%%>' ]] ||
+      fail "the sample letter does not start as the magic expects"
+  fi
+  # The software centre's entry.
+  metainfo=$(compgen -G "$prefix/share/metainfo/*.metainfo.xml")
+  if [[ -z $metainfo ]]; then
+    fail "no AppStream metainfo in $prefix/share/metainfo"
+  else
+    if command -v appstreamcli >/dev/null; then
+      appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+        fail "appstreamcli rejects $metainfo: $(cat "$work/appstream.log")"
+    else
+      echo "appstreamcli not found: the metainfo is not validated" >&2
+    fi
+    [[ $(basename "$metainfo") == "$(sed -n 's|.*<id>\(.*\)</id>.*|\1|p' "$metainfo").metainfo.xml" ]] ||
+      fail "$metainfo is not named after its component id"
+    grep -Fq '<launchable type="desktop-id">wordlark.desktop</launchable>' "$metainfo" ||
+      fail "the metainfo does not launch wordlark.desktop"
+    shots=$(sed -n 's|.*<image>.*/\([^/<]*\)</image>.*|\1|p' "$metainfo")
+    [[ -n $shots ]] || fail "the metainfo shows no screenshots"
+    for shot in $shots; do
+      [[ -f $source/docs/screenshots/$shot ]] || fail "the metainfo shows $shot, which docs/screenshots lacks"
+    done
   fi
   if [[ ! -f $svg ]] || ! grep -q '<svg' "$svg"; then
     fail "no SVG icon at $svg"
@@ -129,7 +198,9 @@ if [[ $with_app == 1 ]]; then
       fail "$png is not a 256x256 PNG (signature $signature, ${width}x$height)"
   fi
 else
-  [[ ! -e $prefix/share ]] || fail "desktop entry or icons installed without the application"
+  for dir in applications icons mime metainfo; do
+    [[ ! -e $prefix/share/$dir ]] || fail "share/$dir installed without the application"
+  done
 fi
 
 # The sample letter rendered through the link, from an unrelated folder, with
