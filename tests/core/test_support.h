@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "letter/letter_configuration.h"
+
 namespace wordlark::test {
 
 // A fresh folder under the system's temporary folder, removed with its content
@@ -32,5 +34,8 @@ int RunCommand(const std::string& command, std::string* out = nullptr, std::stri
 
 // Quotes a text for /bin/sh.
 std::string ShellQuote(std::string_view text);
+
+// A letter in which every one of the 42 values differs from its default.
+LetterConfiguration FullLetter();
 
 }  // namespace wordlark::test
