@@ -190,7 +190,7 @@ TEST(LoadConfiguration, MissingEntriesReadAsEmpty) {
   EXPECT_EQ(letter.edtFooterPicture, "");
   EXPECT_EQ(letter.cbxMainBgColor, kColorBlack);
   EXPECT_EQ(letter.cbxOBgColor, kColorBlack);
-  EXPECT_TRUE(letter.prfEditor2.IsEmpty());
+  EXPECT_TRUE(letter.prfEditor2.IsExactlyEmpty());
   EXPECT_TRUE(letter.FeatureList.empty());
   EXPECT_EQ(letter.cbxFName, "");  // the desktop keeps showing its previous font
   EXPECT_EQ(letter.cbxTSize, 9);

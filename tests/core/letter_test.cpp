@@ -18,7 +18,7 @@ TEST(LetterConfiguration, StartsWithTheWizardDefaults) {
   EXPECT_EQ(ColorToHex(l.cbxFColor), "#000000");
   EXPECT_EQ(l.cbxTName, "Arial");
   EXPECT_EQ(l.cbxOSize, 13);
-  EXPECT_TRUE(l.prfEditor1.IsEmpty());
+  EXPECT_TRUE(l.prfEditor1.IsExactlyEmpty());
   EXPECT_EQ(l.prfEditor11.GetBodyHtml(), kEmptyEditorBody);
 }
 

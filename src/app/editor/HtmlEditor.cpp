@@ -22,6 +22,7 @@
 #include <array>
 
 #include "letter/editor_document.h"
+#include "letter/html_body.h"
 
 // Resources of a static library must be registered by name from outside any
 // namespace.
@@ -193,48 +194,6 @@ QString LowerTagNames(QStringView text) {
     i = end;
   }
   return out;
-}
-
-bool IsInvisibleChar(QChar c) {
-  return c.isSpace() || c == QChar(0x200B) || c == QChar(0x200C) || c == QChar(0x200D) ||
-         c == QChar(0xFEFF);
-}
-
-// Character references that stand for blank space.
-bool IsBlankReference(QStringView name) {
-  static const std::array<QStringView, 11> blanks = {u"nbsp", u"NonBreakingSpace",
-                                                     u"#160", u"#xa0",
-                                                     u"#xA0", u"#Xa0",
-                                                     u"#XA0", u"#32",
-                                                     u"#9",   u"#10",
-                                                     u"#13"};
-  for (QStringView blank : blanks) {
-    if (name == blank) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Elements that show on their own, without any text in them.
-bool IsVisibleElement(const QString& name) {
-  static const QStringList names = {
-      QStringLiteral("img"),     QStringLiteral("hr"),       QStringLiteral("input"),
-      QStringLiteral("select"),  QStringLiteral("textarea"), QStringLiteral("button"),
-      QStringLiteral("iframe"),  QStringLiteral("object"),   QStringLiteral("embed"),
-      QStringLiteral("video"),   QStringLiteral("audio"),    QStringLiteral("canvas"),
-      QStringLiteral("svg"),     QStringLiteral("math"),     QStringLiteral("table"),
-      QStringLiteral("li"),      QStringLiteral("fieldset"), QStringLiteral("meter"),
-      QStringLiteral("progress")};
-  return names.contains(name);
-}
-
-// Elements whose content is never shown.
-bool IsHiddenContainer(const QString& name) {
-  static const QStringList names = {QStringLiteral("script"),  QStringLiteral("style"),
-                                    QStringLiteral("title"),   QStringLiteral("template"),
-                                    QStringLiteral("noembed"), QStringLiteral("noframes")};
-  return names.contains(name);
 }
 
 }  // namespace
@@ -559,57 +518,7 @@ void HtmlEditor::OnRenderProcessGone() {
 }
 
 bool HtmlEditor::HasVisibleContent(const QString& body_content) {
-  const QStringView text(body_content);
-  qsizetype i = 0;
-  while (i < text.size()) {
-    const QChar c = text[i];
-    if (c == u'<') {
-      if (text.mid(i).startsWith(u"<!--")) {
-        const qsizetype close = text.indexOf(u"-->", i + 4);
-        if (close < 0) {
-          return false;
-        }
-        i = close + 3;
-        continue;
-      }
-      if (i + 1 < text.size() && (text[i + 1] == u'!' || text[i + 1] == u'?')) {
-        i = TagEnd(text, i);
-        continue;
-      }
-      bool closing = false;
-      const QString name = TagNameAt(text, i, &closing);
-      if (name.isEmpty()) {
-        return true;  // a lone '<' is text
-      }
-      if (!closing && IsVisibleElement(name)) {
-        return true;
-      }
-      i = TagEnd(text, i);
-      if (!closing && IsHiddenContainer(name)) {
-        const qsizetype close =
-            text.indexOf(QString(QStringLiteral("</") + name), i, Qt::CaseInsensitive);
-        if (close < 0) {
-          return false;
-        }
-        i = TagEnd(text, close);
-      }
-      continue;
-    }
-    if (c == u'&') {
-      const qsizetype semicolon = text.indexOf(u';', i + 1);
-      if (semicolon < 0 || semicolon - i > 32 ||
-          !IsBlankReference(text.mid(i + 1, semicolon - i - 1))) {
-        return true;
-      }
-      i = semicolon + 1;
-      continue;
-    }
-    if (!IsInvisibleChar(c)) {
-      return true;
-    }
-    ++i;
-  }
-  return false;
+  return HtmlBodyShowsAnything(body_content.toStdString());
 }
 
 QString HtmlEditor::BodyContentOf(const QString& text) {

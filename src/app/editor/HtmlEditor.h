@@ -89,9 +89,8 @@ class HtmlEditor : public QWidget {
   // True once the page holds the document of the last SetHtml.
   bool IsReady() const;
 
-  // Whether body content holds anything a reader would see: text other than
-  // blanks and no-break spaces, or an element that shows by itself (a
-  // picture, a rule, a form control, a table, a list item ...).
+  // Whether body content holds anything a reader would see
+  // (HtmlBodyShowsAnything).
   static bool HasVisibleContent(const QString& body_content);
 
   // The content of the body of `text` read as a document or fragment, with

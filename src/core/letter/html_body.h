@@ -1,0 +1,19 @@
+// The one rule for whether an editor's HTML shows anything to a reader: the
+// editors hand out an empty body when it does not, and the pre-flight check
+// calls such a headline empty.
+#pragma once
+
+#include <string_view>
+
+namespace wordlark {
+
+// Whether the content of a body (UTF-8 HTML, a fragment as the editors keep
+// it) shows anything: text other than white space, no-break spaces and
+// zero-width characters, or an element that shows by itself (a picture, a
+// rule, a form control, a table, a list item, ...). Tags that only format,
+// line breaks, empty paragraphs, comments and the content of script, style,
+// title and template elements show nothing. Tag names match in any ASCII
+// letter case.
+bool HtmlBodyShowsAnything(std::string_view body_content);
+
+}  // namespace wordlark
