@@ -30,13 +30,8 @@
 #include <QVBoxLayout>
 #include <climits>
 
-#include "ColorBox.h"
-#include "Dialogs.h"
-#include "FontLists.h"
 #include "FormatToolbar.h"
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
 #include "brand/skin.h"
@@ -47,33 +42,18 @@
 #include "online/update.h"
 #include "render/output.h"
 #include "render/preflight.h"
+#include "seams/Desktop.h"
+#include "seams/Dialogs.h"
+#include "seams/MessageBox.h"
 #include "util/error.h"
 #include "util/file_io.h"
+#include "widgets/ColorBox.h"
+#include "widgets/FontLists.h"
+#include "widgets/PagePreview.h"
+#include "widgets/QtText.h"
 
-using namespace wordlark;
-
+namespace wordlark {
 namespace {
-
-QString Q(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
-std::string S(const QString& text) {
-  return text.toStdString();
-}
-
-// Memos hold "\n"; the letter keeps CR LF like every text file of the program.
-std::string MemoText(const QPlainTextEdit* memo) {
-  QString text = memo->toPlainText();
-  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return S(text);
-}
-
-void SetMemoText(QPlainTextEdit* memo, const std::string& text) {
-  QString t = Q(text);
-  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  memo->setPlainText(t);
-}
 
 QLabel* Heading(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -98,14 +78,13 @@ W* Named(W* widget, const char* name) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(std::filesystem::path programFolder, wordlark::RandomIndex random,
-                   QWidget* parent)
+TfrmMain::TfrmMain(std::filesystem::path programFolder, RandomIndex random, QWidget* parent)
     : QMainWindow(parent), programFolder_(std::move(programFolder)), random_(std::move(random)) {
   setObjectName(QStringLiteral("frmMain"));
   if (programFolder_.empty()) {
-    programFolder_ = std::filesystem::path(S(QCoreApplication::applicationDirPath()));
+    programFolder_ = PathOf(QCoreApplication::applicationDirPath());
   }
-  const QString start = QString::fromStdString(programFolder_.string());
+  const QString start = PathText(programFolder_);
   pictureDialogFolder_ = pageDialogFolder_ = configOpenFolder_ = configSaveFolder_ = start;
   BuildWindow();
   FormCreate();
@@ -813,7 +792,7 @@ void TfrmMain::btnNewsClick() {
 }
 
 void TfrmMain::ShowNewsBalloon(const QString& text) {
-  ::ShowNewsBalloon(btnNews, text);
+  wordlark::ShowNewsBalloon(btnNews, text);
 }
 
 void TfrmMain::Timer1Timer() {
@@ -872,8 +851,7 @@ void TfrmMain::CheckForUpdate(bool quiet) {
                        true) != MessageBox::Button::Ok) {
     return;
   }
-  StartProgram(QString::fromStdString(updater.string()),
-               Q(UpdaterParameters(updateBaseUrl_)).split(QLatin1Char(' ')));
+  StartProgram(PathText(updater), Q(UpdaterParameters(updateBaseUrl_)).split(QLatin1Char(' ')));
   close();
 }
 
@@ -898,7 +876,7 @@ void TfrmMain::LoadBrandSettings() {
   gifBanner->setCursor(cursor);
   bool bannerShown = false;
   if (const auto image = LocateBannerImage(programFolder_, brand_)) {
-    const QString file = QString::fromStdString(image->file.string());
+    const QString file = PathText(image->file);
     const QByteArray format = QByteArray::fromStdString(image->format);
     if (image->animated) {
       auto* movie = new QMovie(file, "gif", gifBanner);
@@ -943,7 +921,7 @@ void TfrmMain::LoadBrandSettings() {
       qApp->setStyleSheet(Q(*sheet));
     }
   }
-  const QString icon = QString::fromStdString((programFolder_ / kIconFileName).string());
+  const QString icon = PathText(programFolder_ / kIconFileName);
   if (QFileInfo::exists(icon)) {
     const QIcon windowIcon(icon);
     if (!windowIcon.availableSizes().isEmpty()) {
@@ -1243,7 +1221,7 @@ void TfrmMain::btnSaveClick() {
 }
 
 void TfrmMain::SaveConfiguration(const QString& path) {
-  wordlark::SaveConfiguration(std::filesystem::path(S(path)), CollectConfiguration());
+  wordlark::SaveConfiguration(PathOf(path), CollectConfiguration());
 }
 
 void TfrmMain::btnLoadClick() {
@@ -1261,7 +1239,7 @@ void TfrmMain::LoadConfiguration(const QString& path) {
   // All or nothing: the file is read and checked whole before a control
   // changes, so a bad value leaves the letter as it was.
   LetterConfiguration letter = CollectConfiguration();
-  if (wordlark::LoadConfiguration(std::filesystem::path(S(path)), letter)) {
+  if (wordlark::LoadConfiguration(PathOf(path), letter)) {
     ApplyConfiguration(letter);
   }
 }
@@ -1286,7 +1264,7 @@ void TfrmMain::FillTemplateList() {
     thumbnail.replace_extension(".png");
     std::error_code ec;
     cbxTemplates->addItem(
-        std::filesystem::is_regular_file(thumbnail, ec) ? QIcon(Q(thumbnail.string())) : QIcon(),
+        std::filesystem::is_regular_file(thumbnail, ec) ? QIcon(PathText(thumbnail)) : QIcon(),
         Q(entry.name));
   }
   if (cbxTemplates->count() > 0) {
@@ -1485,3 +1463,5 @@ void TfrmMain::btnFontColor1Click(QWidget* s) {
 void TfrmMain::btnBGColor1Click(QWidget* s) {
   PickColorFor(s, QStringLiteral("BackColor"));
 }
+
+}  // namespace wordlark

@@ -14,31 +14,31 @@
 #include "online/news.h"
 #include "render/catalogue.h"
 
-namespace wordlark {
-class HtmlEditor;
-}
-using wordlark::HtmlEditor;
-
-class ClickableLabel;
 class QtHttpClient;
-class ColorBox;
-class LinkLabel;
-class FormatToolbar;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class PagePreview;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
-class QGroupBox;
+class QVBoxLayout;
+
+namespace wordlark {
+
+class ClickableLabel;
+class ColorBox;
+class FormatToolbar;
+class HtmlEditor;
+class LinkLabel;
+class PagePreview;
 
 // The main window: owns every control and all state of a run. The handlers
 // keep the names of the window's events and stay thin: the rules live in the
@@ -51,13 +51,12 @@ class TfrmMain : public QMainWindow {
   // default the folder of the running executable.
   // The brand's random choices come from `random` (tests pin them).
   explicit TfrmMain(std::filesystem::path programFolder = {},
-                    wordlark::RandomIndex random = wordlark::SystemRandomIndex(),
-                    QWidget* parent = nullptr);
+                    RandomIndex random = SystemRandomIndex(), QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   // The letter as the wizard's controls hold it, and the other way round.
-  wordlark::LetterConfiguration CollectConfiguration() const;
-  void ApplyConfiguration(const wordlark::LetterConfiguration& letter);
+  LetterConfiguration CollectConfiguration() const;
+  void ApplyConfiguration(const LetterConfiguration& letter);
 
   HtmlEditor* EditorForTag(int tag) const;
 
@@ -66,9 +65,9 @@ class TfrmMain : public QMainWindow {
   std::filesystem::path ProgramFolder() const { return programFolder_; }
   std::filesystem::path TemplatesFolder() const;
 
-  const wordlark::FeatureListModel& FeatureList() const { return featureList_; }
-  const wordlark::TestimonialListModel& TestimonialList() const { return testimonialList_; }
-  const std::vector<wordlark::TemplateEntry>& Templates() const { return templates_; }
+  const FeatureListModel& FeatureList() const { return featureList_; }
+  const TestimonialListModel& TestimonialList() const { return testimonialList_; }
+  const std::vector<TemplateEntry>& Templates() const { return templates_; }
 
   // Wizard navigation.
   void btnNextClick();
@@ -123,7 +122,7 @@ class TfrmMain : public QMainWindow {
   void btnBGColor1Click(QWidget* sender);
 
   // The reseller's brand, read once at start-up.
-  const wordlark::BrandSettings& Brand() const { return brand_; }
+  const BrandSettings& Brand() const { return brand_; }
   void LoadBrandSettings();
 
   // Banner, links and web buttons; the about window.
@@ -170,10 +169,10 @@ class TfrmMain : public QMainWindow {
   QWidget* BuildStep6();
   QWidget* BuildStep7();
   QWidget* BuildStep8();
-  HtmlEditor* AddEditor(QWidget* page, class QVBoxLayout* layout, int tag, const QString& name,
+  HtmlEditor* AddEditor(QWidget* page, QVBoxLayout* layout, int tag, const QString& name,
                         const QString& label, bool stretch);
   void ConnectToolbar(FormatToolbar* toolbar);
-  void ShowPreflight(const wordlark::LetterConfiguration& letter);
+  void ShowPreflight(const LetterConfiguration& letter);
   void UpdateWizardButtons();
   void BrowsePicture(QLineEdit* target);
   void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});
@@ -293,11 +292,11 @@ class TfrmMain : public QMainWindow {
 
  private:
   std::filesystem::path programFolder_;
-  wordlark::RandomIndex random_;
-  wordlark::BrandSettings brand_;
-  wordlark::FeatureListModel featureList_;
-  wordlark::TestimonialListModel testimonialList_;
-  std::vector<wordlark::TemplateEntry> templates_;
+  RandomIndex random_;
+  BrandSettings brand_;
+  FeatureListModel featureList_;
+  TestimonialListModel testimonialList_;
+  std::vector<TemplateEntry> templates_;
   QString welcomeText_;
   QStringList fontFamilies_;
   QColor colorDialogColor_ = Qt::black;  // ColorDialog1 keeps its last colour
@@ -311,3 +310,5 @@ class TfrmMain : public QMainWindow {
   bool shown_ = false;
   bool closing_ = false;  // set once the window closes: no handler goes on after that
 };
+
+}  // namespace wordlark

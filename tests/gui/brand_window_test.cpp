@@ -11,16 +11,23 @@
 #include <deque>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
 #include "TfrmMain.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
 #include "brand/skin.h"
 #include "gui_test_main.h"
+#include "seams/Desktop.h"
+#include "seams/MessageBox.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
 #include "util/file_io.h"
 
+using wordlark::BrowsableUrl;
+using wordlark::MessageBox;
+using wordlark::OpenUrlInBrowser;
+using wordlark::SetUrlOpenerForTesting;
+using wordlark::TfrmAbout;
+using wordlark::TfrmMain;
 using wordlark::test::TempDir;
 using wordlark::test::WriteBytes;
 

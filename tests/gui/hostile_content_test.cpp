@@ -9,16 +9,19 @@
 #include <QTreeWidget>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
 #include "online/QtHttpClient.h"
 #include "online/TfrmNews.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
+#include "widgets/PagePreview.h"
 
+using wordlark::MessageBox;
+using wordlark::TfrmMain;
+using wordlark::TfrmNews;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
 using wordlark::test::TempDir;

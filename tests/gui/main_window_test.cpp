@@ -11,16 +11,21 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
-#include "ColorBox.h"
-#include "Dialogs.h"
 #include "FormatToolbar.h"
-#include "MessageBox.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
+#include "seams/Dialogs.h"
+#include "seams/MessageBox.h"
 #include "test_support.h"
+#include "widgets/ColorBox.h"
+#include "widgets/QtText.h"
 
+using wordlark::ColorPicker;
+using wordlark::FileDialog;
+using wordlark::MessageBox;
+using wordlark::PathText;
+using wordlark::TfrmMain;
 using wordlark::test::ListTexts;
-using wordlark::test::PathText;
 using wordlark::test::ReadBytes;
 using wordlark::test::TempDir;
 using wordlark::test::WriteBytes;

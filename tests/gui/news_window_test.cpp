@@ -12,17 +12,21 @@
 #include <memory>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
 #include "gui_test_main.h"
 #include "online/NewsBalloon.h"
 #include "online/QtHttpClient.h"
 #include "online/TfrmNews.h"
 #include "online/last_news_id.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
 
 using wordlark::HtmlEditor;
+using wordlark::MessageBox;
+using wordlark::NewsBalloon;
+using wordlark::ShowNewsBalloon;
+using wordlark::TfrmNews;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
 using wordlark::test::TempDir;

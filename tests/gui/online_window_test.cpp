@@ -6,17 +6,21 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "MessageBox.h"
 #include "TfrmMain.h"
-#include "brand/WebLinks.h"
 #include "gui_test_main.h"
 #include "online/NewsBalloon.h"
 #include "online/QtHttpClient.h"
 #include "online/update.h"
+#include "seams/Desktop.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
 
+using wordlark::MessageBox;
+using wordlark::NewsBalloon;
+using wordlark::SetProgramStarterForTesting;
+using wordlark::TfrmMain;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
 using wordlark::test::TempDir;

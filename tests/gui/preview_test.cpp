@@ -11,17 +11,21 @@
 #include <QWebEngineView>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
 #include "render/output.h"
 #include "render/renderer.h"
+#include "seams/MessageBox.h"
 #include "test_support.h"
+#include "widgets/PagePreview.h"
+#include "widgets/QtText.h"
 
+using wordlark::MessageBox;
+using wordlark::PagePreview;
+using wordlark::PathText;
+using wordlark::TfrmMain;
 using wordlark::test::EvalIn;
 using wordlark::test::ListTexts;
-using wordlark::test::PathText;
 using wordlark::test::ReadBytes;
 using wordlark::test::TempDir;
 using wordlark::test::WriteBytes;

@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <QToolButton>
 
+namespace wordlark {
+
 const QStringList& FormatToolbar::FontSizes() {
   static const QStringList sizes = {
       QStringLiteral("1  (  8 pt)"), QStringLiteral("2  (10 pt)"), QStringLiteral("3  (12 pt)"),
@@ -105,3 +107,5 @@ void FormatToolbar::AddDivider() {
   line->setFrameShadow(QFrame::Sunken);
   static_cast<QHBoxLayout*>(layout())->addWidget(line);
 }
+
+}  // namespace wordlark

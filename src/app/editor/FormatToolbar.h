@@ -5,6 +5,8 @@
 class QComboBox;
 class QToolButton;
 
+namespace wordlark {
+
 // The formatting toolbar above a rich-text editor. It only holds the controls;
 // the main window's handlers find the editor from each control's "Tag"
 // property, the number of the editor it serves.
@@ -43,3 +45,5 @@ class FormatToolbar : public QWidget {
 
   int tag_;
 };
+
+}  // namespace wordlark

@@ -226,19 +226,19 @@ class EditorPage : public QWebEnginePage {
  public:
   EditorPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
 
-  void AllowShellLoad() { shell_load_allowed_ = true; }
+  void AllowShellLoad() { shellLoadAllowed_ = true; }
   void SetLinkHandler(std::function<void(const QUrl&)> handler) {
-    link_handler_ = std::move(handler);
+    linkHandler_ = std::move(handler);
   }
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool is_main_frame) override {
-    if (is_main_frame && shell_load_allowed_ && url.scheme() == u"data") {
-      shell_load_allowed_ = false;
+    if (is_main_frame && shellLoadAllowed_ && url.scheme() == u"data") {
+      shellLoadAllowed_ = false;
       return true;
     }
-    if (is_main_frame && type == NavigationTypeLinkClicked && link_handler_) {
-      link_handler_(url);
+    if (is_main_frame && type == NavigationTypeLinkClicked && linkHandler_) {
+      linkHandler_(url);
     }
     return false;
   }
@@ -246,8 +246,8 @@ class EditorPage : public QWebEnginePage {
   QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
  private:
-  bool shell_load_allowed_ = false;
-  std::function<void(const QUrl&)> link_handler_;
+  bool shellLoadAllowed_ = false;
+  std::function<void(const QUrl&)> linkHandler_;
 };
 
 // The object the page's script reaches over the web channel.
@@ -271,12 +271,12 @@ class EditorBridge : public QObject {
 };
 
 HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
-  link_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  linkOpener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
   view_ = new QWebEngineView(this);
   page_ = new EditorPage(AcquireWebProfile(), view_);
   page_->SetLinkHandler([this](const QUrl& url) {
-    if (browse_mode_) {
+    if (browseMode_) {
       OpenLink(url);
     }
   });
@@ -316,7 +316,7 @@ HtmlEditor::~HtmlEditor() {
 }
 
 void HtmlEditor::LoadShell() {
-  page_up_ = false;
+  pageUp_ = false;
   page_->AllowShellLoad();
   page_->setHtml(QString::fromLatin1(kShellHtml));
 }
@@ -331,9 +331,9 @@ void HtmlEditor::SendLoad(const QString& text) {
 }
 
 void HtmlEditor::SendConfiguration() {
-  if (page_up_) {
+  if (pageUp_) {
     RunScript(QStringLiteral("wordlarkEditor.configure(%1, %2);")
-                  .arg(browse_mode_ ? u"true" : u"false", use_div_ ? u"true" : u"false"));
+                  .arg(browseMode_ ? u"true" : u"false", useDiv_ ? u"true" : u"false"));
   }
 }
 
@@ -346,7 +346,7 @@ void HtmlEditor::SetHtml(const QString& text) {
                                              QRegularExpression::CaseInsensitiveOption);
   QString page_text = text;
   page_text.replace(after_body, QStringLiteral("\\1"));
-  if (page_up_) {
+  if (pageUp_) {
     pending_.reset();
     SendLoad(page_text);
   } else {
@@ -366,7 +366,7 @@ QString HtmlEditor::GetBodyHtml() const {
 }
 
 void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
-  if (!IsReady() || browse_mode_) {
+  if (!IsReady() || browseMode_) {
     return;
   }
   struct Command {
@@ -438,26 +438,26 @@ void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
 }
 
 void HtmlEditor::SetBrowseMode(bool on) {
-  browse_mode_ = on;
+  browseMode_ = on;
   SendConfiguration();
 }
 
 void HtmlEditor::SetUseDivOnCarriageReturn(bool on) {
-  use_div_ = on;
+  useDiv_ = on;
   SendConfiguration();
 }
 
 void HtmlEditor::SetLinkOpener(LinkOpener opener) {
-  link_opener_ = std::move(opener);
+  linkOpener_ = std::move(opener);
 }
 
 bool HtmlEditor::IsReady() const {
-  return page_up_ && loaded_generation_ == generation_;
+  return pageUp_ && loadedGeneration_ == generation_;
 }
 
 void HtmlEditor::OnPageReady() {
-  page_up_ = true;
-  crashes_in_a_row_ = 0;
+  pageUp_ = true;
+  crashesInARow_ = 0;
   SendConfiguration();
   // Until the first SetHtml the copy is the empty document; after a crashed
   // renderer it is the user's text, which the new page takes over.
@@ -470,12 +470,12 @@ void HtmlEditor::OnPageLoaded(int generation, const QString& body) {
     return;
   }
   body_ = body;
-  loaded_generation_ = generation;
+  loadedGeneration_ = generation;
   emit documentReady();
 }
 
 void HtmlEditor::OnPageChanged(int generation, const QString& body) {
-  if (generation != generation_ || loaded_generation_ != generation || body == body_) {
+  if (generation != generation_ || loadedGeneration_ != generation || body == body_) {
     return;
   }
   body_ = body;
@@ -483,7 +483,7 @@ void HtmlEditor::OnPageChanged(int generation, const QString& body) {
 }
 
 void HtmlEditor::OnLinkClicked(const QString& href) {
-  if (browse_mode_) {
+  if (browseMode_) {
     OpenLink(QUrl(href));
   }
 }
@@ -491,21 +491,21 @@ void HtmlEditor::OnLinkClicked(const QString& href) {
 void HtmlEditor::OpenLink(const QUrl& url) {
   static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
                                       QStringLiteral("ftp"), QStringLiteral("mailto")};
-  if (!url.isValid() || !schemes.contains(url.scheme().toLower()) || !link_opener_) {
+  if (!url.isValid() || !schemes.contains(url.scheme().toLower()) || !linkOpener_) {
     return;
   }
-  link_opener_(url);
+  linkOpener_(url);
 }
 
 void HtmlEditor::OnRenderProcessGone() {
   // The copy stays as it is; a fresh page takes it over. A renderer that
   // keeps failing is not restarted for ever.
-  page_up_ = false;
-  loaded_generation_ = -1;
+  pageUp_ = false;
+  loadedGeneration_ = -1;
   if (!pending_) {
     pending_ = body_;
   }
-  if (++crashes_in_a_row_ <= 3) {
+  if (++crashesInARow_ <= 3) {
     QMetaObject::invokeMethod(
         this,
         [this] {

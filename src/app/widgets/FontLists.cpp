@@ -1,7 +1,9 @@
-#include "FontLists.h"
+#include "widgets/FontLists.h"
 
 #include <QFontDatabase>
 #include <algorithm>
+
+namespace wordlark {
 
 QStringList LetterFontFamilies() {
   QStringList families = QFontDatabase::families();
@@ -27,3 +29,5 @@ int IndexOfFamily(const QStringList& families, const QString& name) {
   }
   return -1;
 }
+
+}  // namespace wordlark

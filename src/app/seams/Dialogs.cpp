@@ -1,10 +1,11 @@
-#include "Dialogs.h"
+#include "seams/Dialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QQueue>
 #include <QRegularExpression>
 
+namespace wordlark {
 namespace {
 
 QQueue<QString> g_fileAnswers;
@@ -91,3 +92,5 @@ void ColorPicker::Reset() {
   g_colorAnswers.clear();
   g_colorOpenedWith.clear();
 }
+
+}  // namespace wordlark

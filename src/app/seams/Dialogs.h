@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace wordlark {
+
 // The file dialogs of the application. Filters are written as "label|patterns"
 // pairs joined by "|" ("Settings files (*.set)|*.set"), patterns separated by
 // ";". Tests queue answers instead of a person: an empty answer cancels.
@@ -49,3 +51,5 @@ class ColorPicker {
   static const QList<QColor>& OpenedWith();
   static void Reset();
 };
+
+}  // namespace wordlark

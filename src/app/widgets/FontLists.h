@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace wordlark {
+
 // The font families the letter's font boxes and the editors' font-name boxes
 // offer: the installed families plus the common web families (the page is
 // read on the reader's computer, not this one), sorted without regard to case.
@@ -9,3 +11,5 @@ QStringList LetterFontFamilies();
 
 // Index of `name` in `families`, ignoring letter case; -1 when absent.
 int IndexOfFamily(const QStringList& families, const QString& name);
+
+}  // namespace wordlark
