@@ -51,6 +51,8 @@
 #include "widgets/FontLists.h"
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
+#include "wizard/EntryListPage.h"
+#include "wizard/ListFormatBox.h"
 
 namespace wordlark {
 namespace {
@@ -65,15 +67,7 @@ QLabel* Heading(const QString& text, QWidget* parent) {
 }
 
 QLabel* Note(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setWordWrap(true);
-  return label;
-}
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
+  return WizardPage::Note(text, parent);
 }
 
 }  // namespace
@@ -361,168 +355,41 @@ QWidget* TfrmMain::BuildStep3() {
   return page;
 }
 
-namespace {
-
-// The formatting controls of a list: colours, font, size and style.
-struct ListFormat {
-  ColorBox* bg;
-  ColorBox* fore;
-  QComboBox* font;
-  QSpinBox* size;
-  QCheckBox* bold;
-  QCheckBox* underline;
-  QCheckBox* italic;
-};
-
-ListFormat BuildListFormat(QWidget* page, QGridLayout* grid, int row, const char* prefix,
-                           const QStringList& families) {
-  const auto name = [prefix](const char* kind, const char* what) {
-    return QString::fromLatin1(kind) + QString::fromLatin1(prefix) + QString::fromLatin1(what);
-  };
-  ListFormat f{};
-  f.bg = new ColorBox(page);
-  f.bg->setObjectName(name("cbx", "BgColor"));
-  f.fore = new ColorBox(page);
-  f.fore->setObjectName(name("cbx", "Color"));
-  f.font = new QComboBox(page);
-  f.font->setObjectName(name("cbx", "Name"));
-  f.font->addItems(families);
-  f.font->setMaxVisibleItems(20);
-  f.size = new QSpinBox(page);
-  f.size->setObjectName(name("cbx", "Size"));
-  f.size->setRange(INT_MIN, INT_MAX);
-  f.size->setValue(kDefaultFontSize);
-  f.size->setMaximumWidth(90);
-  f.bold = new QCheckBox(QObject::tr("Bold"), page);
-  f.bold->setObjectName(name("chk", "Bold"));
-  f.underline = new QCheckBox(QObject::tr("Underline"), page);
-  f.underline->setObjectName(name("chk", "Underline"));
-  f.italic = new QCheckBox(QObject::tr("Italic"), page);
-  f.italic->setObjectName(name("chk", "Italic"));
-
-  grid->addWidget(new QLabel(QObject::tr("Background Color:"), page), row, 0);
-  grid->addWidget(f.bg, row, 1);
-  grid->addWidget(new QLabel(QObject::tr("Fore Color:"), page), row, 2);
-  grid->addWidget(f.fore, row, 3);
-  grid->addWidget(new QLabel(QObject::tr("Font Name:"), page), row + 1, 0);
-  grid->addWidget(f.font, row + 1, 1);
-  grid->addWidget(new QLabel(QObject::tr("Font Size:"), page), row + 1, 2);
-  grid->addWidget(f.size, row + 1, 3);
-  grid->addWidget(new QLabel(QObject::tr("Font Style:"), page), row + 2, 0);
-  auto* styles = new QHBoxLayout;
-  styles->addWidget(f.bold);
-  styles->addWidget(f.underline);
-  styles->addWidget(f.italic);
-  styles->addStretch(1);
-  grid->addLayout(styles, row + 2, 1, 1, 3);
-  return f;
-}
-
-}  // namespace
-
 QWidget* TfrmMain::BuildStep4() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 4: Features"), page));
-  auto* grid = new QGridLayout;
-  edtFeatureTitle = Named(new QLineEdit(page), "edtFeatureTitle");
-  memFeatureBody = Named(new QPlainTextEdit(page), "memFeatureBody");
-  btnCreateFeat = Named(new QPushButton(tr("Create Feature"), page), "btnCreateFeat");
-  btnDeleteFeat = Named(new QPushButton(tr("Delete Feature"), page), "btnDeleteFeat");
-  lbxFeatures = Named(new QListWidget(page), "lbxFeatures");
-  memFeatureDetails = Named(new QPlainTextEdit(page), "memFeatureDetails");
-  memFeatureDetails->setReadOnly(true);
-  grid->addWidget(new QLabel(tr("Title:"), page), 0, 0);
-  grid->addWidget(edtFeatureTitle, 0, 1);
-  grid->addWidget(new QLabel(tr("Body:"), page), 1, 0, Qt::AlignTop);
-  grid->addWidget(memFeatureBody, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnCreateFeat);
-  buttons->addWidget(btnDeleteFeat);
-  buttons->addStretch(1);
-  grid->addLayout(buttons, 2, 1);
-  grid->addWidget(new QLabel(tr("Features:"), page), 0, 2);
-  grid->addWidget(lbxFeatures, 1, 2, 2, 1);
-  grid->addWidget(new QLabel(tr("Feature details:"), page), 0, 3);
-  grid->addWidget(memFeatureDetails, 1, 3, 2, 1);
-  grid->setColumnStretch(1, 3);
-  grid->setColumnStretch(2, 1);
-  grid->setColumnStretch(3, 2);
-  layout->addLayout(grid, 1);
-
-  auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(page, format, 0, "F", fontFamilies_);
-  cbxFBgColor = f.bg;
-  cbxFColor = f.fore;
-  cbxFName = f.font;
-  cbxFSize = f.size;
-  chkFBold = f.bold;
-  chkFUnderline = f.underline;
-  chkFItalic = f.italic;
-  cbxFBgColor->SetValue(kColorLightCream);
-  cbxFColor->SetValue(kColorBlack);
-  SetFontBoxText(cbxFName, QString::fromLatin1(kDefaultFontName));
-  format->setColumnStretch(4, 1);
-  layout->addLayout(format);
-
+  featuresPage =
+      new EntryListPage({tr("Step 4: Features"),
+                         {{tr("Title:"), "edtFeatureTitle", &edtFeatureTitle}},
+                         {tr("Body:"), "memFeatureBody", &memFeatureBody},
+                         {tr("Create Feature"), "btnCreateFeat", &btnCreateFeat},
+                         {tr("Delete Feature"), "btnDeleteFeat", &btnDeleteFeat},
+                         {tr("Features:"), "lbxFeatures", &lbxFeatures},
+                         {tr("Feature details:"), "memFeatureDetails", &memFeatureDetails},
+                         {"F", kColorLightCream, &cbxFBgColor, &cbxFColor, &cbxFName, &cbxFSize,
+                          &chkFBold, &chkFUnderline, &chkFItalic}},
+                        featureList_, fontFamilies_);
   Bind(btnCreateFeat, &QPushButton::clicked, &TfrmMain::btnCreateFeatClick);
   Bind(btnDeleteFeat, &QPushButton::clicked, &TfrmMain::btnDeleteFeatClick);
   Bind(lbxFeatures, &QListWidget::itemSelectionChanged, &TfrmMain::lbxFeaturesListBoxClick);
-  return page;
+  return featuresPage;
 }
 
 QWidget* TfrmMain::BuildStep5() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 5: Testimonials"), page));
-  auto* grid = new QGridLayout;
-  edtTestName = Named(new QLineEdit(page), "edtTestName");
-  edtTestWebsite = Named(new QLineEdit(page), "edtTestWebsite");
-  memTest = Named(new QPlainTextEdit(page), "memTest");
-  btnCreateTest = Named(new QPushButton(tr("Create Testimonial"), page), "btnCreateTest");
-  btnDeleteTest = Named(new QPushButton(tr("Delete Testimonial"), page), "btnDeleteTest");
-  lbxTestimonials = Named(new QListWidget(page), "lbxTestimonials");
-  memTestDetails = Named(new QPlainTextEdit(page), "memTestDetails");
-  memTestDetails->setReadOnly(true);
-  grid->addWidget(new QLabel(tr("Name:"), page), 0, 0);
-  grid->addWidget(edtTestName, 0, 1);
-  grid->addWidget(new QLabel(tr(" Website:"), page), 1, 0);
-  grid->addWidget(edtTestWebsite, 1, 1);
-  grid->addWidget(new QLabel(tr("Content:"), page), 2, 0, Qt::AlignTop);
-  grid->addWidget(memTest, 2, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnCreateTest);
-  buttons->addWidget(btnDeleteTest);
-  buttons->addStretch(1);
-  grid->addLayout(buttons, 3, 1);
-  grid->addWidget(new QLabel(tr("Testimonials:"), page), 0, 2);
-  grid->addWidget(lbxTestimonials, 1, 2, 3, 1);
-  grid->addWidget(new QLabel(tr("Testimonial details:"), page), 0, 3);
-  grid->addWidget(memTestDetails, 1, 3, 3, 1);
-  grid->setColumnStretch(1, 3);
-  grid->setColumnStretch(2, 1);
-  grid->setColumnStretch(3, 2);
-  layout->addLayout(grid, 1);
-
-  auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(page, format, 0, "T", fontFamilies_);
-  cbxTBgColor = f.bg;
-  cbxTColor = f.fore;
-  cbxTName = f.font;
-  cbxTSize = f.size;
-  chkTBold = f.bold;
-  chkTUnderline = f.underline;
-  chkTItalic = f.italic;
-  cbxTBgColor->SetValue(kColorLightCream);
-  cbxTColor->SetValue(kColorBlack);
-  SetFontBoxText(cbxTName, QString::fromLatin1(kDefaultFontName));
-  format->setColumnStretch(4, 1);
-  layout->addLayout(format);
-
+  testimonialsPage =
+      new EntryListPage({tr("Step 5: Testimonials"),
+                         {{tr("Name:"), "edtTestName", &edtTestName},
+                          {tr(" Website:"), "edtTestWebsite", &edtTestWebsite}},
+                         {tr("Content:"), "memTest", &memTest},
+                         {tr("Create Testimonial"), "btnCreateTest", &btnCreateTest},
+                         {tr("Delete Testimonial"), "btnDeleteTest", &btnDeleteTest},
+                         {tr("Testimonials:"), "lbxTestimonials", &lbxTestimonials},
+                         {tr("Testimonial details:"), "memTestDetails", &memTestDetails},
+                         {"T", kColorLightCream, &cbxTBgColor, &cbxTColor, &cbxTName, &cbxTSize,
+                          &chkTBold, &chkTUnderline, &chkTItalic}},
+                        testimonialList_, fontFamilies_);
   Bind(btnCreateTest, &QPushButton::clicked, &TfrmMain::btnCreateTestClick);
   Bind(btnDeleteTest, &QPushButton::clicked, &TfrmMain::btnDeleteTestClick);
   Bind(lbxTestimonials, &QListWidget::itemSelectionChanged, &TfrmMain::lbxTestimonialsListBoxClick);
-  return page;
+  return testimonialsPage;
 }
 
 QWidget* TfrmMain::BuildStep6() {
@@ -571,19 +438,10 @@ QWidget* TfrmMain::BuildStep7() {
   hidden->setObjectName(QStringLiteral("panOrderFormat"));
   auto* hiddenLayout = new QVBoxLayout(hidden);
   hiddenLayout->addWidget(new QLabel(tr("Enter the format for your Order Link."), hidden));
-  auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(hidden, format, 0, "O", fontFamilies_);
-  hiddenLayout->addLayout(format);
-  cbxOBgColor = f.bg;
-  cbxOColor = f.fore;
-  cbxOName = f.font;
-  cbxOSize = f.size;
-  chkOBold = f.bold;
-  chkOUnderline = f.underline;
-  chkOItalic = f.italic;
-  cbxOBgColor->SetValue(kColorMoneyGreen);
-  cbxOColor->SetValue(kColorBlack);
-  SetFontBoxText(cbxOName, QString::fromLatin1(kDefaultFontName));
+  hiddenLayout->addWidget(
+      new ListFormatBox({"O", kColorMoneyGreen, &cbxOBgColor, &cbxOColor, &cbxOName, &cbxOSize,
+                         &chkOBold, &chkOUnderline, &chkOItalic},
+                        fontFamilies_, hidden));
   hidden->hide();
   layout->addWidget(hidden);
   return page;
@@ -1008,108 +866,27 @@ void TfrmMain::bsSkinButton4Click() {
 // ---------------------------------------------------------------------------
 // Features and testimonials.
 
-void TfrmMain::ShowListNames(QListWidget* box, const std::vector<std::string>& names) {
-  const QSignalBlocker block(box);
-  box->clear();
-  for (const auto& name : names) {
-    box->addItem(Q(name));
-  }
-  box->clearSelection();
-  box->setCurrentRow(-1);
-}
-
 void TfrmMain::btnCreateFeatClick() {
-  const ListEdit edit = featureList_.Create(S(edtFeatureTitle->text()), MemoText(memFeatureBody));
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  ShowListNames(lbxFeatures, featureList_.display_names());
-  edtFeatureTitle->clear();
-  memFeatureBody->clear();
-  edtFeatureTitle->setFocus();
+  featuresPage->Create();
 }
-
 void TfrmMain::btnDeleteFeatClick() {
-  const int row = lbxFeatures->currentRow();
-  const bool selected = row >= 0 && lbxFeatures->item(row)->isSelected();
-  const ListEdit edit = featureList_.Delete(
-      selected ? std::optional<std::size_t>(static_cast<std::size_t>(row)) : std::nullopt);
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  if (edit.changed) {
-    ShowListNames(lbxFeatures, featureList_.display_names());
-    memFeatureDetails->clear();
-  }
+  featuresPage->Delete();
 }
-
 void TfrmMain::lbxFeaturesListBoxClick() {
-  const int row = lbxFeatures->currentRow();
-  if (row < 0 || !lbxFeatures->item(row)->isSelected()) {
-    return;
-  }
-  SetMemoText(memFeatureDetails, featureList_.Details(static_cast<std::size_t>(row)));
+  featuresPage->ShowSelected();
 }
-
 void TfrmMain::btnCreateTestClick() {
-  const ListEdit edit =
-      testimonialList_.Create(S(edtTestName->text()), S(edtTestWebsite->text()), MemoText(memTest));
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  ShowListNames(lbxTestimonials, testimonialList_.display_names());
-  edtTestName->clear();
-  edtTestWebsite->clear();
-  memTest->clear();
-  edtTestName->setFocus();
+  testimonialsPage->Create();
 }
-
 void TfrmMain::btnDeleteTestClick() {
-  const int row = lbxTestimonials->currentRow();
-  const bool selected = row >= 0 && lbxTestimonials->item(row)->isSelected();
-  const ListEdit edit = testimonialList_.Delete(
-      selected ? std::optional<std::size_t>(static_cast<std::size_t>(row)) : std::nullopt);
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  if (edit.changed) {
-    ShowListNames(lbxTestimonials, testimonialList_.display_names());
-    memTestDetails->clear();
-  }
+  testimonialsPage->Delete();
 }
-
 void TfrmMain::lbxTestimonialsListBoxClick() {
-  const int row = lbxTestimonials->currentRow();
-  if (row < 0 || !lbxTestimonials->item(row)->isSelected()) {
-    return;
-  }
-  SetMemoText(memTestDetails, testimonialList_.Details(static_cast<std::size_t>(row)));
+  testimonialsPage->ShowSelected();
 }
 
 // ---------------------------------------------------------------------------
 // The letter and its configuration files.
-
-QString TfrmMain::FontBoxText(const QComboBox* box) const {
-  return box->currentIndex() >= 0 ? box->currentText() : box->placeholderText();
-}
-
-void TfrmMain::SetFontBoxText(QComboBox* box, const QString& name) {
-  // A name that is not listed leaves the box without a selection, still
-  // showing what it showed before.
-  const QString previous = FontBoxText(box);
-  const int index = box->findText(name, Qt::MatchFixedString);
-  if (index >= 0) {
-    box->setCurrentIndex(index);
-    box->setPlaceholderText(QString());
-  } else {
-    box->setCurrentIndex(-1);
-    box->setPlaceholderText(previous);
-  }
-}
 
 LetterConfiguration TfrmMain::CollectConfiguration() const {
   LetterConfiguration l;
@@ -1124,7 +901,7 @@ LetterConfiguration TfrmMain::CollectConfiguration() const {
   l.edtAttention = S(edtAttention->text());
   l.prfEditor2.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor2->GetHtml())));
   l.prfEditor3.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor3->GetHtml())));
-  l.FeatureList = featureList_.entries();
+  l.FeatureList = featuresPage->Entries();
   l.cbxFBgColor = cbxFBgColor->Value();
   l.cbxFColor = cbxFColor->Value();
   l.cbxFName = S(FontBoxText(cbxFName));
@@ -1132,7 +909,7 @@ LetterConfiguration TfrmMain::CollectConfiguration() const {
   l.chkFBold = chkFBold->isChecked();
   l.chkFUnderline = chkFUnderline->isChecked();
   l.chkFItalic = chkFItalic->isChecked();
-  l.TestimonialList = testimonialList_.entries();
+  l.TestimonialList = testimonialsPage->Entries();
   l.cbxTBgColor = cbxTBgColor->Value();
   l.cbxTColor = cbxTColor->Value();
   l.cbxTName = S(FontBoxText(cbxTName));
@@ -1170,8 +947,7 @@ void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
   edtAttention->setText(Q(l.edtAttention));
   prfEditor2->SetHtml(Q(l.prfEditor2.body()));
   prfEditor3->SetHtml(Q(l.prfEditor3.body()));
-  featureList_.Assign(l.FeatureList);
-  ShowListNames(lbxFeatures, featureList_.display_names());
+  featuresPage->Assign(l.FeatureList);
   cbxFBgColor->SetValue(l.cbxFBgColor);
   cbxFColor->SetValue(l.cbxFColor);
   SetFontBoxText(cbxFName, Q(l.cbxFName));
@@ -1179,8 +955,7 @@ void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
   chkFUnderline->setChecked(l.chkFUnderline);
   chkFItalic->setChecked(l.chkFItalic);
   chkFBold->setChecked(l.chkFBold);
-  testimonialList_.Assign(l.TestimonialList);
-  ShowListNames(lbxTestimonials, testimonialList_.display_names());
+  testimonialsPage->Assign(l.TestimonialList);
   cbxTBgColor->SetValue(l.cbxTBgColor);
   cbxTColor->SetValue(l.cbxTColor);
   SetFontBoxText(cbxTName, Q(l.cbxTName));

@@ -13,6 +13,7 @@
 #include "letter/list_items.h"
 #include "online/news.h"
 #include "render/catalogue.h"
+#include "wizard/WizardControls.h"
 
 class QtHttpClient;
 class QCheckBox;
@@ -43,7 +44,7 @@ class PagePreview;
 // The main window: owns every control and all state of a run. The handlers
 // keep the names of the window's events and stay thin: the rules live in the
 // core.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public WizardControls {
   Q_OBJECT
 
  public:
@@ -177,9 +178,6 @@ class TfrmMain : public QMainWindow {
   void BrowsePicture(QLineEdit* target);
   void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});
   void PickColorFor(QWidget* sender, const QString& command);
-  void ShowListNames(QListWidget* box, const std::vector<std::string>& names);
-  QString FontBoxText(const QComboBox* box) const;
-  void SetFontBoxText(QComboBox* box, const QString& name);
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.
@@ -214,78 +212,6 @@ class TfrmMain : public QMainWindow {
   QFrame* panLinks = nullptr;
   LinkLabel* lblLink1URL = nullptr;
   LinkLabel* lblLink2URL = nullptr;
-
-  // Step 1.
-  QLineEdit* edtPageTitle = nullptr;
-  QLineEdit* edtFullName = nullptr;
-  QLineEdit* edtCurrentDate = nullptr;
-  QLineEdit* edtHeaderPicture = nullptr;
-  QLineEdit* edtCoverPicture = nullptr;
-  QLineEdit* edtFooterPicture = nullptr;
-  QPushButton* bsSkinButton1 = nullptr;
-  QPushButton* bsSkinButton2 = nullptr;
-  QPushButton* bsSkinButton4 = nullptr;
-  ColorBox* cbxMainBgColor = nullptr;
-  // Steps 2, 3 and 6.
-  HtmlEditor* prfEditor1 = nullptr;
-  QLineEdit* edtAttention = nullptr;
-  HtmlEditor* prfEditor2 = nullptr;
-  HtmlEditor* prfEditor3 = nullptr;
-  HtmlEditor* prfEditor10 = nullptr;
-  HtmlEditor* prfEditor11 = nullptr;
-  std::vector<FormatToolbar*> toolbars;
-  // Step 4.
-  QLineEdit* edtFeatureTitle = nullptr;
-  QPlainTextEdit* memFeatureBody = nullptr;
-  QPushButton* btnCreateFeat = nullptr;
-  QPushButton* btnDeleteFeat = nullptr;
-  QListWidget* lbxFeatures = nullptr;
-  QPlainTextEdit* memFeatureDetails = nullptr;
-  ColorBox* cbxFBgColor = nullptr;
-  ColorBox* cbxFColor = nullptr;
-  QComboBox* cbxFName = nullptr;
-  QSpinBox* cbxFSize = nullptr;
-  QCheckBox* chkFBold = nullptr;
-  QCheckBox* chkFUnderline = nullptr;
-  QCheckBox* chkFItalic = nullptr;
-  // Step 5.
-  QLineEdit* edtTestName = nullptr;
-  QLineEdit* edtTestWebsite = nullptr;
-  QPlainTextEdit* memTest = nullptr;
-  QPushButton* btnCreateTest = nullptr;
-  QPushButton* btnDeleteTest = nullptr;
-  QListWidget* lbxTestimonials = nullptr;
-  QPlainTextEdit* memTestDetails = nullptr;
-  ColorBox* cbxTBgColor = nullptr;
-  ColorBox* cbxTColor = nullptr;
-  QComboBox* cbxTName = nullptr;
-  QSpinBox* cbxTSize = nullptr;
-  QCheckBox* chkTBold = nullptr;
-  QCheckBox* chkTUnderline = nullptr;
-  QCheckBox* chkTItalic = nullptr;
-  // Step 7.
-  QLineEdit* edtDirectLink = nullptr;
-  QLineEdit* edtClickBankName = nullptr;
-  QLineEdit* edtProductName = nullptr;
-  QLineEdit* edtDescription = nullptr;
-  QPlainTextEdit* memPaypalCode = nullptr;
-  QLineEdit* edtPaypalEmail = nullptr;
-  ColorBox* cbxOBgColor = nullptr;
-  ColorBox* cbxOColor = nullptr;
-  QComboBox* cbxOName = nullptr;
-  QSpinBox* cbxOSize = nullptr;
-  QCheckBox* chkOBold = nullptr;
-  QCheckBox* chkOUnderline = nullptr;
-  QCheckBox* chkOItalic = nullptr;
-  // Step 8.
-  QComboBox* cbxTemplates = nullptr;
-  QGroupBox* grpPreview = nullptr;
-  PagePreview* pagePreview = nullptr;
-  QListWidget* lstPreflight = nullptr;
-  QLabel* lblPreflightOk = nullptr;
-  QLineEdit* edtFilename = nullptr;
-  QPushButton* bsSkinButton3 = nullptr;
-  QPushButton* btnFinish = nullptr;
 
   QTimer* Timer1 = nullptr;
   QtHttpClient* IdHTTP1 = nullptr;  // the one HTTP client of the window

@@ -123,5 +123,25 @@ TEST(FeatureListModel, RefusedEditsLeaveTheListAlone) {
   EXPECT_TRUE(testimonials.empty());
 }
 
+// The wizard's list page fills in a form of one-line fields and a body and
+// hands it over without knowing which list it is.
+TEST(EntryListModel, CreatesFromAFormInTheEntrysOrder) {
+  FeatureListModel features;
+  TestimonialListModel testimonials;
+  EntryListModel& f = features;
+  EntryListModel& t = testimonials;
+  EXPECT_TRUE(f.CreateFromForm({"Fast", "Very\r\nquick\r\n"}).changed);
+  EXPECT_TRUE(t.CreateFromForm({"Bob", "http://bob.example", "Great"}).changed);
+  EXPECT_EQ(features.entries(), std::vector<std::string>{"^Fast^Very$$quick^"});
+  EXPECT_EQ(testimonials.entries(), std::vector<std::string>{"^Bob^http://bob.example^Great^"});
+  EXPECT_EQ(t.Details(0), "Bob\r\nhttp://bob.example\r\nGreat");
+  EXPECT_EQ(t.Details(1), "");
+
+  // A short form lacks its last fields, which are then empty.
+  EXPECT_EQ(t.CreateFromForm({"Ann", "http://ann.example"}).warning, kTestimonialIncompleteMessage);
+  EXPECT_EQ(f.CreateFromForm({}).warning, kFeatureIncompleteMessage);
+  EXPECT_EQ(testimonials.size(), 1u);
+}
+
 }  // namespace
 }  // namespace wordlark
