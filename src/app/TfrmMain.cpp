@@ -52,6 +52,7 @@
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "wizard/EntryListPage.h"
+#include "wizard/LetterBinding.h"
 #include "wizard/ListFormatBox.h"
 
 namespace wordlark {
@@ -263,6 +264,8 @@ void TfrmMain::BuildWindow() {
   shortcut(QKeySequence::Open, &TfrmMain::btnLoadClick);
   shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &TfrmMain::btnBackClick);
   shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &TfrmMain::btnNextClick);
+
+  binding_ = std::make_unique<LetterBinding>(*this);
 }
 
 QWidget* TfrmMain::BuildStep1() {
@@ -889,95 +892,11 @@ void TfrmMain::lbxTestimonialsListBoxClick() {
 // The letter and its configuration files.
 
 LetterConfiguration TfrmMain::CollectConfiguration() const {
-  LetterConfiguration l;
-  l.edtPageTitle = S(edtPageTitle->text());
-  l.edtFullName = S(edtFullName->text());
-  l.edtCurrentDate = S(edtCurrentDate->text());
-  l.edtHeaderPicture = S(edtHeaderPicture->text());
-  l.edtCoverPicture = S(edtCoverPicture->text());
-  l.edtFooterPicture = S(edtFooterPicture->text());
-  l.cbxMainBgColor = cbxMainBgColor->Value();
-  l.prfEditor1.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor1->GetHtml())));
-  l.edtAttention = S(edtAttention->text());
-  l.prfEditor2.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor2->GetHtml())));
-  l.prfEditor3.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor3->GetHtml())));
-  l.FeatureList = featuresPage->Entries();
-  l.cbxFBgColor = cbxFBgColor->Value();
-  l.cbxFColor = cbxFColor->Value();
-  l.cbxFName = S(FontBoxText(cbxFName));
-  l.cbxFSize = cbxFSize->value();
-  l.chkFBold = chkFBold->isChecked();
-  l.chkFUnderline = chkFUnderline->isChecked();
-  l.chkFItalic = chkFItalic->isChecked();
-  l.TestimonialList = testimonialsPage->Entries();
-  l.cbxTBgColor = cbxTBgColor->Value();
-  l.cbxTColor = cbxTColor->Value();
-  l.cbxTName = S(FontBoxText(cbxTName));
-  l.cbxTSize = cbxTSize->value();
-  l.chkTBold = chkTBold->isChecked();
-  l.chkTUnderline = chkTUnderline->isChecked();
-  l.chkTItalic = chkTItalic->isChecked();
-  l.prfEditor10.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor10->GetHtml())));
-  l.prfEditor11.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor11->GetHtml())));
-  l.edtDirectLink = S(edtDirectLink->text());
-  l.edtClickBankName = S(edtClickBankName->text());
-  l.edtProductName = S(edtProductName->text());
-  l.edtDescription = S(edtDescription->text());
-  l.memPaypalCode = MemoText(memPaypalCode);
-  l.edtPaypalEmail = S(edtPaypalEmail->text());
-  l.cbxOBgColor = cbxOBgColor->Value();
-  l.cbxOColor = cbxOColor->Value();
-  l.cbxOName = S(FontBoxText(cbxOName));
-  l.cbxOSize = cbxOSize->value();
-  l.chkOBold = chkOBold->isChecked();
-  l.chkOUnderline = chkOUnderline->isChecked();
-  l.chkOItalic = chkOItalic->isChecked();
-  return l;
+  return binding_->Collect();
 }
 
-void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
-  edtPageTitle->setText(Q(l.edtPageTitle));
-  edtFullName->setText(Q(l.edtFullName));
-  edtCurrentDate->setText(Q(l.edtCurrentDate));
-  edtHeaderPicture->setText(Q(l.edtHeaderPicture));
-  edtCoverPicture->setText(Q(l.edtCoverPicture));
-  edtFooterPicture->setText(Q(l.edtFooterPicture));
-  cbxMainBgColor->SetValue(l.cbxMainBgColor);
-  prfEditor1->SetHtml(Q(l.prfEditor1.body()));
-  edtAttention->setText(Q(l.edtAttention));
-  prfEditor2->SetHtml(Q(l.prfEditor2.body()));
-  prfEditor3->SetHtml(Q(l.prfEditor3.body()));
-  featuresPage->Assign(l.FeatureList);
-  cbxFBgColor->SetValue(l.cbxFBgColor);
-  cbxFColor->SetValue(l.cbxFColor);
-  SetFontBoxText(cbxFName, Q(l.cbxFName));
-  cbxFSize->setValue(l.cbxFSize);
-  chkFUnderline->setChecked(l.chkFUnderline);
-  chkFItalic->setChecked(l.chkFItalic);
-  chkFBold->setChecked(l.chkFBold);
-  testimonialsPage->Assign(l.TestimonialList);
-  cbxTBgColor->SetValue(l.cbxTBgColor);
-  cbxTColor->SetValue(l.cbxTColor);
-  SetFontBoxText(cbxTName, Q(l.cbxTName));
-  cbxTSize->setValue(l.cbxTSize);
-  chkTUnderline->setChecked(l.chkTUnderline);
-  chkTItalic->setChecked(l.chkTItalic);
-  chkTBold->setChecked(l.chkTBold);
-  prfEditor10->SetHtml(Q(l.prfEditor10.body()));
-  prfEditor11->SetHtml(Q(l.prfEditor11.body()));
-  edtDirectLink->setText(Q(l.edtDirectLink));
-  edtClickBankName->setText(Q(l.edtClickBankName));
-  edtProductName->setText(Q(l.edtProductName));
-  edtDescription->setText(Q(l.edtDescription));
-  SetMemoText(memPaypalCode, l.memPaypalCode);
-  edtPaypalEmail->setText(Q(l.edtPaypalEmail));
-  cbxOBgColor->SetValue(l.cbxOBgColor);
-  cbxOColor->SetValue(l.cbxOColor);
-  SetFontBoxText(cbxOName, Q(l.cbxOName));
-  cbxOSize->setValue(l.cbxOSize);
-  chkOUnderline->setChecked(l.chkOUnderline);
-  chkOItalic->setChecked(l.chkOItalic);
-  chkOBold->setChecked(l.chkOBold);
+void TfrmMain::ApplyConfiguration(const LetterConfiguration& letter) {
+  binding_->Apply(letter);
   RefreshPreviewIfShown();
 }
 

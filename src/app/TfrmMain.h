@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "brand/brand_settings.h"
@@ -38,6 +39,7 @@ class ClickableLabel;
 class ColorBox;
 class FormatToolbar;
 class HtmlEditor;
+class LetterBinding;
 class LinkLabel;
 class PagePreview;
 
@@ -58,6 +60,8 @@ class TfrmMain : public QMainWindow, public WizardControls {
   // The letter as the wizard's controls hold it, and the other way round.
   LetterConfiguration CollectConfiguration() const;
   void ApplyConfiguration(const LetterConfiguration& letter);
+  // Which control holds which value of the letter.
+  const LetterBinding& Binding() const { return *binding_; }
 
   HtmlEditor* EditorForTag(int tag) const;
 
@@ -219,6 +223,7 @@ class TfrmMain : public QMainWindow, public WizardControls {
  private:
   std::filesystem::path programFolder_;
   RandomIndex random_;
+  std::unique_ptr<LetterBinding> binding_;
   BrandSettings brand_;
   FeatureListModel featureList_;
   TestimonialListModel testimonialList_;
