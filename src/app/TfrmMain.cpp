@@ -11,11 +11,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMovie>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -32,9 +30,10 @@
 
 #include "FormatToolbar.h"
 #include "HtmlEditor.h"
+#include "brand/BannerStrip.h"
+#include "brand/BrandLook.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
-#include "brand/skin.h"
 #include "letter/config_file.h"
 #include "online/NewsBalloon.h"
 #include "online/QtHttpClient.h"
@@ -180,14 +179,9 @@ void TfrmMain::BuildWindow() {
     Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
   }
 
-  panBanner = Named(new QFrame(stsMain), "panBanner");
-  panBanner->setFixedHeight(65);
-  imgBanner = Named(new ClickableLabel(panBanner), "imgBanner");
-  gifBanner = Named(new ClickableLabel(panBanner), "gifBanner");
-  imgBanner->resize(468, 60);
-  // The strip keeps its views centred whenever its own size changes, also
-  // when the main page is first laid out.
-  panBanner->installEventFilter(this);
+  panBanner = new BannerStrip(stsMain);
+  imgBanner = panBanner->StillView();
+  gifBanner = panBanner->AnimatedView();
   Bind(imgBanner, &ClickableLabel::clicked, &TfrmMain::imgBannerClick);
   Bind(gifBanner, &ClickableLabel::clicked, &TfrmMain::gifBannerClick);
   main->addWidget(panBanner);
@@ -589,19 +583,8 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == panBanner && event->type() == QEvent::Resize) {
-    FormResize();
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
 void TfrmMain::FormResize() {
-  // Centre both banner views in the banner panel.
-  for (QLabel* view : {imgBanner, gifBanner}) {
-    view->move(panBanner->width() / 2 - view->width() / 2,
-               panBanner->height() / 2 - view->height() / 2);
-  }
+  panBanner->CentreViews();
 }
 
 void TfrmMain::btnThanksClick() {
@@ -730,66 +713,14 @@ void TfrmMain::LoadBrandSettings() {
   btnNews->setVisible(NewsButtonVisible(brand_));
   btnMakeMoney->setText(Q(MakeMoneyCaption(brand_)));
   welcomeText_ = Q(brand_.WelcomeText);
-
-  // The banner: a still picture or an animation, the strip 10 pixels higher.
-  const Qt::CursorShape cursor = BannerHasLink(brand_) ? Qt::PointingHandCursor : Qt::ArrowCursor;
-  imgBanner->setCursor(cursor);
-  gifBanner->setCursor(cursor);
-  bool bannerShown = false;
-  if (const auto image = LocateBannerImage(programFolder_, brand_)) {
-    const QString file = PathText(image->file);
-    const QByteArray format = QByteArray::fromStdString(image->format);
-    if (image->animated) {
-      auto* movie = new QMovie(file, "gif", gifBanner);
-      if (movie->isValid() && movie->jumpToFrame(0)) {
-        gifBanner->setMovie(movie);
-        gifBanner->resize(movie->currentPixmap().size());
-        movie->start();
-        imgBanner->hide();
-        gifBanner->show();
-        panBanner->setFixedHeight(gifBanner->height() + 10);
-        bannerShown = true;
-      } else {
-        delete movie;
-      }
-    } else {
-      QImageReader reader(file, format);
-      reader.setDecideFormatFromContent(true);
-      QImage picture = reader.read();
-      if (!picture.isNull()) {
-        imgBanner->setPixmap(QPixmap::fromImage(picture));
-        imgBanner->resize(picture.size());
-        gifBanner->hide();
-        imgBanner->show();
-        panBanner->setFixedHeight(imgBanner->height() + 10);
-        bannerShown = true;
-      }
-    }
-  }
-  panBanner->setVisible(bannerShown);
-
-  // The link bar.
+  panBanner->ShowBanner(programFolder_, brand_);
   panLinks->setVisible(LinkBarVisible(brand_));
   lblLink1URL->setText(Q(brand_.FirstLinkCaption));
   lblLink1URL->SetUrl(Q(brand_.FirstLinkURL));
   lblLink2URL->setText(Q(brand_.SecondLinkCaption));
   lblLink2URL->SetUrl(Q(brand_.SecondLinkURL));
-
-  // The skin replaces the built-in look; the icon becomes the window's.
-  const std::filesystem::path skin = programFolder_ / kSkinFileName;
-  if (std::filesystem::exists(skin)) {
-    if (const auto sheet = UnpackSkin(ReadFileBytes(skin))) {
-      qApp->setStyleSheet(Q(*sheet));
-    }
-  }
-  const QString icon = PathText(programFolder_ / kIconFileName);
-  if (QFileInfo::exists(icon)) {
-    const QIcon windowIcon(icon);
-    if (!windowIcon.availableSizes().isEmpty()) {
-      QApplication::setWindowIcon(windowIcon);
-      setWindowIcon(windowIcon);
-    }
-  }
+  ApplyBrandSkin(programFolder_);
+  ApplyBrandIcon(programFolder_, this);
 }
 
 void TfrmMain::imgBannerClick() {

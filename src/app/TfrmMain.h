@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "brand/BannerStrip.h"
 #include "brand/brand_settings.h"
 #include "letter/letter_configuration.h"
 #include "letter/list_items.h"
@@ -157,7 +158,6 @@ class TfrmMain : public QMainWindow, public WizardControls {
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -205,7 +205,7 @@ class TfrmMain : public QMainWindow, public WizardControls {
   QToolButton* btnUpdate = nullptr;
   QToolButton* btnHelp = nullptr;
 
-  QFrame* panBanner = nullptr;
+  BannerStrip* panBanner = nullptr;
   ClickableLabel* imgBanner = nullptr;
   ClickableLabel* gifBanner = nullptr;
 
