@@ -35,16 +35,12 @@
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
 #include "letter/config_file.h"
-#include "online/NewsBalloon.h"
-#include "online/QtHttpClient.h"
-#include "online/TfrmNews.h"
-#include "online/update.h"
+#include "online/OnlineChecks.h"
 #include "render/output.h"
 #include "render/preflight.h"
 #include "seams/Desktop.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
-#include "util/error.h"
 #include "util/file_io.h"
 #include "widgets/ColorBox.h"
 #include "widgets/FontLists.h"
@@ -235,19 +231,12 @@ void TfrmMain::BuildWindow() {
   main->addWidget(panLinks);
   pgcPrinc->addWidget(stsMain);
 
-  // One request at a time: the news and update buttons rest while one runs.
-  IdHTTP1 = new QtHttpClient(this);
-  IdHTTP1->setObjectName(QStringLiteral("IdHTTP1"));
-  updateBaseUrl_ = std::string(UpdateBaseURL());
-  connect(IdHTTP1, &QtHttpClient::busyChanged, this, [this](bool busy) {
-    btnNews->setEnabled(!busy);
-    btnUpdate->setEnabled(!busy);
-  });
-
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(100);
   Bind(Timer1, &QTimer::timeout, &TfrmMain::Timer1Timer);
+  online_ = new OnlineChecks(this, brand_, programFolder_, btnNews, btnUpdate, Timer1);
+  IdHTTP1 = online_->Client();
 
   const auto shortcut = [this](const QKeySequence& keys, void (TfrmMain::*handler)()) {
     auto* s = new QShortcut(keys, this);
@@ -600,103 +589,32 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
-  // A request in flight ends now; the handler waiting for it sees closing_
-  // and goes no further.
-  closing_ = true;
-  Timer1->stop();
-  IdHTTP1->Disconnect();
+  online_->Close();
 }
 
 // ---------------------------------------------------------------------------
 // News and live update.
 
 void TfrmMain::btnNewsClick() {
-  if (IdHTTP1->Busy()) {
-    return;
-  }
-  newsList_.clear();
-  bool ok = false;
-  if (const auto level = ActiveNewsLevel(brand_)) {
-    NewsListResult result = FetchNewsList(*IdHTTP1, *level, brand_.BranderCode);
-    if (closing_) {
-      return;
-    }
-    if (!result.message.empty()) {
-      MessageBox::Warning(this, Q(result.message));
-    }
-    ok = result.ok;
-    newsList_ = std::move(result.items);
-  }
-  if (ok && !newsList_.empty()) {
-    TfrmNews news(newsList_, brand_, programFolder_, *IdHTTP1, this);
-    news.exec();
-    return;
-  }
-  MessageBox::Information(this, tr("There's no news for this application!"));
+  online_->ShowNews();
 }
-
 void TfrmMain::ShowNewsBalloon(const QString& text) {
-  wordlark::ShowNewsBalloon(btnNews, text);
+  online_->ShowBalloon(text);
 }
-
 void TfrmMain::Timer1Timer() {
-  Timer1->stop();
-  if (IdHTTP1->Busy()) {
-    Timer1->start();  // never overlap a request the user started; try again shortly
-    return;
-  }
-  const auto balloon = StartupNewsBalloon(*IdHTTP1, brand_, programFolder_);
-  if (closing_) {
-    return;
-  }
-  if (balloon) {
-    ShowNewsBalloon(Q(*balloon));
-  }
-  CheckForUpdate(true);
+  online_->RunStartupChecks();
 }
-
 void TfrmMain::btnUpdateClick() {
-  if (!IdHTTP1->Busy()) {
-    CheckForUpdate(false);
-  }
+  online_->CheckOnRequest();
 }
-
 void TfrmMain::CheckForUpdate(bool quiet) {
-  UpdateCheck check;
-  try {
-    check = CheckForUpdateInfo(*IdHTTP1, programFolder_, updateBaseUrl_);
-  } catch (const FileError&) {
-    // A program folder that cannot take the information file: no update can
-    // be checked. Only a check the user asked for says why.
-    if (!quiet && !closing_) {
-      throw;
-    }
-    return;
-  }
-  if (closing_) {
-    return;
-  }
-  if (!check.available) {
-    if (!quiet) {
-      MessageBox::Information(this, Q(std::string(kNoUpdatesMessage)));
-    }
-    return;
-  }
-  if (MessageBox::Show(this, MessageBox::Kind::Information, Q(UpdateQuestion(check.version_text)),
-                       true) != MessageBox::Button::Ok) {
-    return;
-  }
-  const std::filesystem::path updater = UpdaterPath(programFolder_);
-  if (!std::filesystem::is_regular_file(updater)) {
-    MessageBox::Warning(this, Q(std::string(kUpdaterMissingMessage)));
-    return;
-  }
-  if (MessageBox::Show(this, MessageBox::Kind::Information, Q(std::string(kUpdateCloseQuestion)),
-                       true) != MessageBox::Button::Ok) {
-    return;
-  }
-  StartProgram(PathText(updater), Q(UpdaterParameters(updateBaseUrl_)).split(QLatin1Char(' ')));
-  close();
+  online_->CheckForUpdate(quiet);
+}
+const NewsList& TfrmMain::NewsList() const {
+  return online_->News();
+}
+void TfrmMain::SetUpdateBaseUrl(const std::string& url) {
+  online_->SetUpdateBaseUrl(url);
 }
 
 // ---------------------------------------------------------------------------

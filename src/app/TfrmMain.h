@@ -42,6 +42,7 @@ class FormatToolbar;
 class HtmlEditor;
 class LetterBinding;
 class LinkLabel;
+class OnlineChecks;
 class PagePreview;
 
 // The main window: owns every control and all state of a run. The handlers
@@ -150,9 +151,9 @@ class TfrmMain : public QMainWindow, public WizardControls {
   void Timer1Timer();
   void CheckForUpdate(bool quiet);
   void btnUpdateClick();
-  const wordlark::NewsList& NewsList() const { return newsList_; }
+  const wordlark::NewsList& NewsList() const;
   // Where the live update looks (tests point it at their own server).
-  void SetUpdateBaseUrl(const std::string& url) { updateBaseUrl_ = url; }
+  void SetUpdateBaseUrl(const std::string& url);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -236,10 +237,8 @@ class TfrmMain : public QMainWindow, public WizardControls {
   QString pageDialogFolder_;
   QString configOpenFolder_;
   QString configSaveFolder_;
-  wordlark::NewsList newsList_;
-  std::string updateBaseUrl_;
+  OnlineChecks* online_ = nullptr;
   bool shown_ = false;
-  bool closing_ = false;  // set once the window closes: no handler goes on after that
 };
 
 }  // namespace wordlark
