@@ -1,14 +1,16 @@
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "FormatToolbar.h"
 #include "brand/BannerStrip.h"
 #include "brand/brand_settings.h"
 #include "letter/letter_configuration.h"
@@ -18,17 +20,10 @@
 #include "wizard/WizardControls.h"
 
 class QtHttpClient;
-class QCheckBox;
 class QComboBox;
 class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QListWidgetItem;
-class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
@@ -37,18 +32,19 @@ class QVBoxLayout;
 namespace wordlark {
 
 class ClickableLabel;
-class ColorBox;
-class FormatToolbar;
+class FinishPage;
+class GeneralPage;
 class HtmlEditor;
 class LetterBinding;
 class LinkLabel;
 class OnlineChecks;
-class PagePreview;
 
-// The main window: owns every control and all state of a run. The handlers
-// keep the names of the window's events and stay thin: the rules live in the
-// core.
-class TfrmMain : public QMainWindow, public WizardControls {
+// The main window, the shell of a run: the welcome page, the tool strip, the
+// banner, the eight wizard steps with Back and Next, the link bar, loading
+// and saving the letter, and start-up and closing. The steps, the banner and
+// the online services live in rooms of their own; the window's handlers keep
+// the names of its events and forward to them.
+class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar::Handlers {
   Q_OBJECT
 
  public:
@@ -74,7 +70,7 @@ class TfrmMain : public QMainWindow, public WizardControls {
 
   const FeatureListModel& FeatureList() const { return featureList_; }
   const TestimonialListModel& TestimonialList() const { return testimonialList_; }
-  const std::vector<TemplateEntry>& Templates() const { return templates_; }
+  const std::vector<TemplateEntry>& Templates() const;
 
   // Wizard navigation.
   void btnNextClick();
@@ -112,21 +108,21 @@ class TfrmMain : public QMainWindow, public WizardControls {
   std::filesystem::path SelectedTemplateFile() const;
 
   // The formatting toolbars.
-  void cbxFontName1Change(QComboBox* box);
-  void cbxFontSize1Change(QComboBox* box);
-  void btnBold1Click(QWidget* sender);
-  void btnItalic1Click(QWidget* sender);
-  void btnUnderline1Click(QWidget* sender);
-  void btnNumber1Click(QWidget* sender);
-  void btnPlecas1Click(QWidget* sender);
-  void btnOutdent1Click(QWidget* sender);
-  void btnIdent1Click(QWidget* sender);
-  void btnLeft1Click(QWidget* sender);
-  void btnCenter1Click(QWidget* sender);
-  void btnRight1Click(QWidget* sender);
-  void btnAlign1Click(QWidget* sender);
-  void btnFontColor1Click(QWidget* sender);
-  void btnBGColor1Click(QWidget* sender);
+  void cbxFontName1Change(QComboBox* box) override;
+  void cbxFontSize1Change(QComboBox* box) override;
+  void btnBold1Click(QWidget* sender) override;
+  void btnItalic1Click(QWidget* sender) override;
+  void btnUnderline1Click(QWidget* sender) override;
+  void btnNumber1Click(QWidget* sender) override;
+  void btnPlecas1Click(QWidget* sender) override;
+  void btnOutdent1Click(QWidget* sender) override;
+  void btnIdent1Click(QWidget* sender) override;
+  void btnLeft1Click(QWidget* sender) override;
+  void btnCenter1Click(QWidget* sender) override;
+  void btnRight1Click(QWidget* sender) override;
+  void btnAlign1Click(QWidget* sender) override;
+  void btnFontColor1Click(QWidget* sender) override;
+  void btnBGColor1Click(QWidget* sender) override;
 
   // The reseller's brand, read once at start-up.
   const BrandSettings& Brand() const { return brand_; }
@@ -167,31 +163,28 @@ class TfrmMain : public QMainWindow, public WizardControls {
   void FormClose();
 
   void BuildWindow();
-  QWidget* BuildStep1();
-  QWidget* BuildStep2();
-  QWidget* BuildStep3();
-  QWidget* BuildStep4();
-  QWidget* BuildStep5();
-  QWidget* BuildStep6();
-  QWidget* BuildStep7();
-  QWidget* BuildStep8();
-  HtmlEditor* AddEditor(QWidget* page, QVBoxLayout* layout, int tag, const QString& name,
-                        const QString& label, bool stretch);
-  void ConnectToolbar(FormatToolbar* toolbar);
-  void ShowPreflight(const LetterConfiguration& letter);
+  void BuildWelcomePage();
+  void BuildToolStrip(QVBoxLayout* main);
+  void BuildSteps();
+  void BuildNavigation(QVBoxLayout* main);
+  void BuildLinkBar(QVBoxLayout* main);
+  void BindEvents();
   void UpdateWizardButtons();
-  void BrowsePicture(QLineEdit* target);
+  // The toolbar commands: the editor from the sender's tag, the command from
+  // its "Command" property.
   void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});
-  void PickColorFor(QWidget* sender, const QString& command);
+  void SendToolbarCommand(QWidget* sender);
+  void PickColorFor(QWidget* sender);
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.
   void Guarded(const std::function<void()>& handler);
+  void RunHandler(const std::function<void()>& handler) override { Guarded(handler); }
   template <typename Sender, typename Signal>
   void Bind(Sender* sender, Signal signal, void (TfrmMain::*handler)());
 
  public:
-  // Controls, named as the window's layout names them.
+  // The shell's controls, named as the window's layout names them.
   QStackedWidget* pgcPrinc = nullptr;
   QWidget* stsWelcome = nullptr;
   QWidget* stsMain = nullptr;
@@ -224,19 +217,18 @@ class TfrmMain : public QMainWindow, public WizardControls {
  private:
   std::filesystem::path programFolder_;
   RandomIndex random_;
-  std::unique_ptr<LetterBinding> binding_;
   BrandSettings brand_;
   FeatureListModel featureList_;
   TestimonialListModel testimonialList_;
-  std::vector<TemplateEntry> templates_;
   QString welcomeText_;
   QStringList fontFamilies_;
   QColor colorDialogColor_ = Qt::black;  // ColorDialog1 keeps its last colour
   // Each file dialog opens where the file chosen last in it was.
-  QString pictureDialogFolder_;
-  QString pageDialogFolder_;
   QString configOpenFolder_;
   QString configSaveFolder_;
+  GeneralPage* general_ = nullptr;
+  FinishPage* finish_ = nullptr;
+  std::unique_ptr<LetterBinding> binding_;
   OnlineChecks* online_ = nullptr;
   bool shown_ = false;
 };

@@ -10,9 +10,11 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "letter/letter_configuration.h"
 #include "letter/list_items.h"
 #include "seams/MessageBox.h"
 #include "widgets/QtText.h"
+#include "wizard/WizardControls.h"
 
 namespace wordlark {
 
@@ -52,6 +54,35 @@ EntryListPage::EntryListPage(const Form& form, EntryListModel& model, const QStr
   grid->setColumnStretch(3, 2);
   Layout()->addLayout(grid, 1);
   Layout()->addWidget(new ListFormatBox(form.format, families, this));
+}
+
+EntryListPage* EntryListPage::Features(WizardControls& c, FeatureListModel& model,
+                                       const QStringList& families) {
+  return new EntryListPage({tr("Step 4: Features"),
+                            {{tr("Title:"), "edtFeatureTitle", &c.edtFeatureTitle}},
+                            {tr("Body:"), "memFeatureBody", &c.memFeatureBody},
+                            {tr("Create Feature"), "btnCreateFeat", &c.btnCreateFeat},
+                            {tr("Delete Feature"), "btnDeleteFeat", &c.btnDeleteFeat},
+                            {tr("Features:"), "lbxFeatures", &c.lbxFeatures},
+                            {tr("Feature details:"), "memFeatureDetails", &c.memFeatureDetails},
+                            {"F", kColorLightCream, &c.cbxFBgColor, &c.cbxFColor, &c.cbxFName,
+                             &c.cbxFSize, &c.chkFBold, &c.chkFUnderline, &c.chkFItalic}},
+                           model, families);
+}
+
+EntryListPage* EntryListPage::Testimonials(WizardControls& c, TestimonialListModel& model,
+                                           const QStringList& families) {
+  return new EntryListPage({tr("Step 5: Testimonials"),
+                            {{tr("Name:"), "edtTestName", &c.edtTestName},
+                             {tr(" Website:"), "edtTestWebsite", &c.edtTestWebsite}},
+                            {tr("Content:"), "memTest", &c.memTest},
+                            {tr("Create Testimonial"), "btnCreateTest", &c.btnCreateTest},
+                            {tr("Delete Testimonial"), "btnDeleteTest", &c.btnDeleteTest},
+                            {tr("Testimonials:"), "lbxTestimonials", &c.lbxTestimonials},
+                            {tr("Testimonial details:"), "memTestDetails", &c.memTestDetails},
+                            {"T", kColorLightCream, &c.cbxTBgColor, &c.cbxTColor, &c.cbxTName,
+                             &c.cbxTSize, &c.chkTBold, &c.chkTUnderline, &c.chkTItalic}},
+                           model, families);
 }
 
 int EntryListPage::SelectedRow() const {

@@ -16,6 +16,9 @@ class QPushButton;
 namespace wordlark {
 
 class EntryListModel;
+class FeatureListModel;
+class TestimonialListModel;
+struct WizardControls;
 
 // A step that grows a list one entry at a time (features on step 4,
 // testimonials on step 5): a small entry form, the list box of the entries'
@@ -48,6 +51,12 @@ class EntryListPage : public WizardPage {
 
   EntryListPage(const Form& form, EntryListModel& model, const QStringList& families,
                 QWidget* parent = nullptr);
+
+  // Step 4, the features, and step 5, the testimonials.
+  static EntryListPage* Features(WizardControls& controls, FeatureListModel& model,
+                                 const QStringList& families);
+  static EntryListPage* Testimonials(WizardControls& controls, TestimonialListModel& model,
+                                     const QStringList& families);
 
   // Creates an entry from the form, or shows why not; the form keeps its text
   // when refused, so that the user can complete it.

@@ -1,0 +1,191 @@
+#include "wizard/FinishPage.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "render/output.h"
+#include "render/preflight.h"
+#include "render/renderer.h"
+#include "seams/Dialogs.h"
+#include "seams/MessageBox.h"
+#include "widgets/PagePreview.h"
+#include "widgets/QtText.h"
+#include "wizard/WizardControls.h"
+
+namespace wordlark {
+
+FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
+                       std::function<LetterConfiguration()> letter, QString pageFolder,
+                       QWidget* parent)
+    : WizardPage(tr("Step 8: Finish"), parent),
+      templatesFolder_(std::move(templatesFolder)),
+      letter_(std::move(letter)),
+      pageFolder_(std::move(pageFolder)) {
+  QVBoxLayout* layout = Layout();
+  layout->addWidget(
+      new QLabel(tr("Select a template and enter a name for the generated output file:"), this));
+
+  auto* chooser = new QHBoxLayout;
+  chooser->addWidget(new QLabel(tr("Template:"), this));
+  templateBox_ = c.cbxTemplates = Named(new QComboBox(this), "cbxTemplates");
+  templateBox_->setIconSize(QSize(96, 72));
+  templateBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  chooser->addWidget(templateBox_);
+  chooser->addStretch(1);
+  layout->addLayout(chooser);
+
+  // The page as Finish would write it, and what is worth a look before that.
+  auto* middle = new QHBoxLayout;
+  c.grpPreview = Named(new QGroupBox(tr("Preview"), this), "grpPreview");
+  auto* previewLayout = new QVBoxLayout(c.grpPreview);
+  preview_ = c.pagePreview = Named(new PagePreview(c.grpPreview), "pagePreview");
+  previewLayout->addWidget(preview_);
+  middle->addWidget(c.grpPreview, 3);
+  auto* checks = Named(new QGroupBox(tr("Before you finish"), this), "grpPreflight");
+  auto* checksLayout = new QVBoxLayout(checks);
+  preflight_ = c.lstPreflight = Named(new QListWidget(checks), "lstPreflight");
+  preflight_->setWordWrap(true);
+  preflight_->setTextElideMode(Qt::ElideNone);
+  preflight_->setToolTip(tr("Double-click an item to go to its value"));
+  checksLayout->addWidget(preflight_, 1);
+  preflightOk_ = c.lblPreflightOk =
+      Named(new QLabel(tr("Nothing to look at: the page has everything it needs."), checks),
+            "lblPreflightOk");
+  preflightOk_->setWordWrap(true);
+  preflightOk_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  checksLayout->addWidget(preflightOk_, 1);
+  middle->addWidget(checks, 1);
+  layout->addLayout(middle, 1);
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(tr("Output filename:"), this));
+  filename_ = c.edtFilename = Named(new QLineEdit(this), "edtFilename");
+  row->addWidget(filename_, 1);
+  c.bsSkinButton3 = Named(new QPushButton(tr("Browse..."), this), "bsSkinButton3");
+  row->addWidget(c.bsSkinButton3);
+  layout->addLayout(row);
+  auto* finish = new QHBoxLayout;
+  c.btnFinish = Named(new QPushButton(tr("Save generated code"), this), "btnFinish");
+  finish->addWidget(c.btnFinish);
+  finish->addStretch(1);
+  layout->addLayout(finish);
+}
+
+void FinishPage::FillTemplateList() {
+  templateBox_->clear();
+  templates_.clear();
+  try {
+    templates_ = ScanTemplates(templatesFolder_);
+  } catch (const std::exception& e) {
+    // Start-up goes on with an empty catalogue; Finish then makes nothing.
+    QTimer::singleShot(
+        0, this, [this, text = QString::fromUtf8(e.what())] { MessageBox::Error(window(), text); });
+  }
+  const QSignalBlocker quiet(templateBox_);
+  for (const auto& entry : templates_) {
+    // A template's thumbnail is the picture of the same name beside it.
+    std::filesystem::path thumbnail = entry.file;
+    thumbnail.replace_extension(".png");
+    std::error_code ec;
+    templateBox_->addItem(
+        std::filesystem::is_regular_file(thumbnail, ec) ? QIcon(PathText(thumbnail)) : QIcon(),
+        Q(entry.name));
+  }
+  if (templateBox_->count() > 0) {
+    templateBox_->setCurrentIndex(0);
+  }
+}
+
+std::filesystem::path FinishPage::SelectedTemplateFile() const {
+  const int index = templateBox_->currentIndex();
+  return (index >= 0 && index < static_cast<int>(templates_.size())) ? templates_[index].file
+                                                                     : std::filesystem::path();
+}
+
+void FinishPage::BrowseOutputFile() {
+  QString path = FileDialog::GetSaveFileName(window(), tr("Save file"), pageFolder_,
+                                             QStringLiteral("HTML files|*.html"));
+  if (path.isEmpty()) {
+    return;
+  }
+  if (QFileInfo(path).suffix().compare(QStringLiteral("html"), Qt::CaseInsensitive) != 0) {
+    path += QStringLiteral(".html");
+  }
+  pageFolder_ = QFileInfo(path).absolutePath();
+  filename_->setText(path);
+}
+
+void FinishPage::RefreshPreview() {
+  const LetterConfiguration letter = letter_();
+  ShowPreflight(letter);
+  RenderContext context{SelectedTemplateFile(), S(filename_->text()), templatesFolder_};
+  context.copy_pictures = false;
+  RenderedLetter rendered;
+  try {
+    rendered = RenderLetter(letter, context);
+  } catch (const std::exception& e) {
+    preview_->ShowMessage(QString::fromUtf8(e.what()));
+    return;
+  }
+  if (!rendered.template_found) {
+    preview_->ShowMessage(Q(kNoTemplateMessage));
+    return;
+  }
+  const std::string bytes = PageFileBytes(rendered.page);
+  preview_->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                     rendered.local_pictures);
+}
+
+void FinishPage::RefreshPreflight() {
+  ShowPreflight(letter_());
+}
+
+void FinishPage::ShowPreflight(const LetterConfiguration& letter) {
+  preflight_->clear();
+  const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  for (const PreflightItem& item : PreflightCheck(letter, S(filename_->text()), templatesFolder_)) {
+    auto* entry = new QListWidgetItem(warning, Q(item.message), preflight_);
+    entry->setData(Qt::UserRole, Q(item.control));
+  }
+  preflight_->setVisible(preflight_->count() > 0);
+  preflightOk_->setVisible(preflight_->count() == 0);
+}
+
+void FinishPage::Finish() {
+  const FinishOutcome outcome =
+      FinishLetter(letter_(), SelectedTemplateFile(), S(filename_->text()), templatesFolder_);
+  switch (outcome.status) {
+    case FinishStatus::kNoOutputName:
+    case FinishStatus::kNoTemplate:
+      MessageBox::Warning(window(), Q(outcome.message));
+      return;
+    case FinishStatus::kWriteFailed:
+      // No page: the pictures that could not go beside it are beside the point.
+      MessageBox::Error(window(), Q(outcome.message));
+      return;
+    case FinishStatus::kSaved:
+      MessageBox::Information(window(), Q(outcome.message));
+      break;
+  }
+  // A page whose pictures did not make it beside it is not finished work.
+  if (!outcome.failed_pictures.empty()) {
+    QStringList lines;
+    for (const auto& problem : outcome.failed_pictures) {
+      lines << Q(problem.Message());
+    }
+    MessageBox::Warning(window(), lines.join(QLatin1Char('\n')));
+  }
+}
+
+}  // namespace wordlark
