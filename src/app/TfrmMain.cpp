@@ -24,16 +24,12 @@
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
 #include "letter/config_file.h"
-#include "online/OnlineChecks.h"
 #include "seams/Desktop.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "widgets/FontLists.h"
 #include "widgets/QtText.h"
 #include "wizard/EditorsPage.h"
-#include "wizard/EntryListPage.h"
-#include "wizard/FinishPage.h"
-#include "wizard/GeneralPage.h"
 #include "wizard/LetterBinding.h"
 #include "wizard/OrderPage.h"
 
@@ -329,31 +325,6 @@ void TfrmMain::FormClose() {
 }
 
 // ---------------------------------------------------------------------------
-// News and live update.
-
-void TfrmMain::btnNewsClick() {
-  online_->ShowNews();
-}
-void TfrmMain::ShowNewsBalloon(const QString& text) {
-  online_->ShowBalloon(text);
-}
-void TfrmMain::Timer1Timer() {
-  online_->RunStartupChecks();
-}
-void TfrmMain::btnUpdateClick() {
-  online_->CheckOnRequest();
-}
-void TfrmMain::CheckForUpdate(bool quiet) {
-  online_->CheckForUpdate(quiet);
-}
-const NewsList& TfrmMain::NewsList() const {
-  return online_->News();
-}
-void TfrmMain::SetUpdateBaseUrl(const std::string& url) {
-  online_->SetUpdateBaseUrl(url);
-}
-
-// ---------------------------------------------------------------------------
 // The reseller's brand.
 
 void TfrmMain::LoadBrandSettings() {
@@ -425,60 +396,10 @@ void TfrmMain::btnBackClick() {
   UpdateWizardButtons();
 }
 
-void TfrmMain::bsSkinButton1Click() {
-  general_->BrowsePicture(edtHeaderPicture);
-}
-void TfrmMain::bsSkinButton2Click() {
-  general_->BrowsePicture(edtCoverPicture);
-}
-void TfrmMain::bsSkinButton4Click() {
-  general_->BrowsePicture(edtFooterPicture);
-}
-
-void TfrmMain::btnCreateFeatClick() {
-  featuresPage->Create();
-}
-void TfrmMain::btnDeleteFeatClick() {
-  featuresPage->Delete();
-}
-void TfrmMain::lbxFeaturesListBoxClick() {
-  featuresPage->ShowSelected();
-}
-void TfrmMain::btnCreateTestClick() {
-  testimonialsPage->Create();
-}
-void TfrmMain::btnDeleteTestClick() {
-  testimonialsPage->Delete();
-}
-void TfrmMain::lbxTestimonialsListBoxClick() {
-  testimonialsPage->ShowSelected();
-}
-
-const std::vector<TemplateEntry>& TfrmMain::Templates() const {
-  return finish_->Templates();
-}
-void TfrmMain::FillTemplateList() {
-  finish_->FillTemplateList();
-}
-void TfrmMain::bsSkinButton3Click() {
-  finish_->BrowseOutputFile();
-}
-void TfrmMain::btnFinishClick() {
-  finish_->Finish();
-}
-std::filesystem::path TfrmMain::SelectedTemplateFile() const {
-  return finish_->SelectedTemplateFile();
-}
 void TfrmMain::RefreshPreviewIfShown() {
   if (pgcMain->currentWidget() == finish_) {
     RefreshPreview();
   }
-}
-void TfrmMain::RefreshPreview() {
-  finish_->RefreshPreview();
-}
-void TfrmMain::RefreshPreflight() {
-  finish_->RefreshPreflight();
 }
 
 // Leads to the value a pre-flight item is about: its step, and the focus in it.
@@ -545,98 +466,6 @@ void TfrmMain::LoadConfiguration(const QString& path) {
   if (wordlark::LoadConfiguration(PathOf(path), letter)) {
     ApplyConfiguration(letter);
   }
-}
-
-// ---------------------------------------------------------------------------
-// The formatting toolbars.
-
-HtmlEditor* TfrmMain::EditorForTag(int tag) const {
-  switch (tag) {
-    case 1:
-      return prfEditor1;
-    case 2:
-      return prfEditor2;
-    case 3:
-      return prfEditor3;
-    case 10:
-      return prfEditor10;
-    case 11:
-      return prfEditor11;
-    default:
-      return nullptr;
-  }
-}
-
-void TfrmMain::SendCommand(QWidget* sender, const QString& command, const QVariant& value) {
-  if (HtmlEditor* editor = EditorForTag(sender->property("Tag").toInt())) {
-    editor->ExecCommand(command, value);
-  }
-}
-
-void TfrmMain::SendToolbarCommand(QWidget* sender) {
-  SendCommand(sender, sender->property("Command").toString());
-}
-
-void TfrmMain::PickColorFor(QWidget* sender) {
-  const auto color = ColorPicker::GetColor(this, colorDialogColor_, tr("Set color"));
-  if (!color) {
-    return;
-  }
-  colorDialogColor_ = *color;
-  SendCommand(sender, sender->property("Command").toString(), *color);
-}
-
-void TfrmMain::cbxFontName1Change(QComboBox* box) {
-  if (box->currentIndex() >= 0) {
-    SendCommand(box, QStringLiteral("FontName"), box->currentText());
-  }
-}
-
-void TfrmMain::cbxFontSize1Change(QComboBox* box) {
-  const QString text = box->currentText();
-  if (!text.isEmpty() && text[0].isDigit()) {
-    SendCommand(box, QStringLiteral("FontSize"), text[0].digitValue());
-  }
-}
-
-void TfrmMain::btnBold1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnItalic1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnUnderline1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnNumber1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnPlecas1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnOutdent1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnIdent1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnLeft1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnCenter1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnRight1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnAlign1Click(QWidget* s) {
-  SendToolbarCommand(s);
-}
-void TfrmMain::btnFontColor1Click(QWidget* s) {
-  PickColorFor(s);
-}
-void TfrmMain::btnBGColor1Click(QWidget* s) {
-  PickColorFor(s);
 }
 
 }  // namespace wordlark

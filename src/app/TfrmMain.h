@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -15,8 +14,13 @@
 #include "brand/brand_settings.h"
 #include "letter/letter_configuration.h"
 #include "letter/list_items.h"
+#include "online/OnlineChecks.h"
 #include "online/news.h"
 #include "render/catalogue.h"
+#include "wizard/EditorCommands.h"
+#include "wizard/EntryListPage.h"
+#include "wizard/FinishPage.h"
+#include "wizard/GeneralPage.h"
 #include "wizard/WizardControls.h"
 
 class QtHttpClient;
@@ -32,12 +36,9 @@ class QVBoxLayout;
 namespace wordlark {
 
 class ClickableLabel;
-class FinishPage;
-class GeneralPage;
 class HtmlEditor;
 class LetterBinding;
 class LinkLabel;
-class OnlineChecks;
 
 // The main window, the shell of a run: the welcome page, the tool strip, the
 // banner, the eight wizard steps with Back and Next, the link bar, loading
@@ -61,7 +62,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   // Which control holds which value of the letter.
   const LetterBinding& Binding() const { return *binding_; }
 
-  HtmlEditor* EditorForTag(int tag) const;
+  HtmlEditor* EditorForTag(int tag) const { return commands_.EditorForTag(tag); }
 
   // Folders the window works from: the program folder, and the templates
   // folder that relative paths typed by the user resolve against.
@@ -70,24 +71,24 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
 
   const FeatureListModel& FeatureList() const { return featureList_; }
   const TestimonialListModel& TestimonialList() const { return testimonialList_; }
-  const std::vector<TemplateEntry>& Templates() const;
+  const std::vector<TemplateEntry>& Templates() const { return finish_->Templates(); }
 
   // Wizard navigation.
   void btnNextClick();
   void btnBackClick();
 
   // Pictures of step 1.
-  void bsSkinButton1Click();
-  void bsSkinButton2Click();
-  void bsSkinButton4Click();
+  void bsSkinButton1Click() { general_->BrowsePicture(edtHeaderPicture); }
+  void bsSkinButton2Click() { general_->BrowsePicture(edtCoverPicture); }
+  void bsSkinButton4Click() { general_->BrowsePicture(edtFooterPicture); }
 
   // Lists of steps 4 and 5.
-  void btnCreateFeatClick();
-  void btnDeleteFeatClick();
-  void lbxFeaturesListBoxClick();
-  void btnCreateTestClick();
-  void btnDeleteTestClick();
-  void lbxTestimonialsListBoxClick();
+  void btnCreateFeatClick() { featuresPage->Create(); }
+  void btnDeleteFeatClick() { featuresPage->Delete(); }
+  void lbxFeaturesListBoxClick() { featuresPage->ShowSelected(); }
+  void btnCreateTestClick() { testimonialsPage->Create(); }
+  void btnDeleteTestClick() { testimonialsPage->Delete(); }
+  void lbxTestimonialsListBoxClick() { testimonialsPage->ShowSelected(); }
 
   // Configuration files.
   void btnSaveClick();
@@ -96,33 +97,33 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void LoadConfiguration(const QString& path);
 
   // Step 8.
-  void FillTemplateList();
-  void bsSkinButton3Click();
-  void btnFinishClick();
+  void FillTemplateList() { finish_->FillTemplateList(); }
+  void bsSkinButton3Click() { finish_->BrowseOutputFile(); }
+  void btnFinishClick() { finish_->Finish(); }
   // The preview of the page Finish would write, for the selected template,
   // and the pre-flight list beside it.
   void RefreshPreviewIfShown();
-  void RefreshPreview();
-  void RefreshPreflight();
+  void RefreshPreview() { finish_->RefreshPreview(); }
+  void RefreshPreflight() { finish_->RefreshPreflight(); }
   void lstPreflightActivate(QListWidgetItem* item);
-  std::filesystem::path SelectedTemplateFile() const;
+  std::filesystem::path SelectedTemplateFile() const { return finish_->SelectedTemplateFile(); }
 
   // The formatting toolbars.
-  void cbxFontName1Change(QComboBox* box) override;
-  void cbxFontSize1Change(QComboBox* box) override;
-  void btnBold1Click(QWidget* sender) override;
-  void btnItalic1Click(QWidget* sender) override;
-  void btnUnderline1Click(QWidget* sender) override;
-  void btnNumber1Click(QWidget* sender) override;
-  void btnPlecas1Click(QWidget* sender) override;
-  void btnOutdent1Click(QWidget* sender) override;
-  void btnIdent1Click(QWidget* sender) override;
-  void btnLeft1Click(QWidget* sender) override;
-  void btnCenter1Click(QWidget* sender) override;
-  void btnRight1Click(QWidget* sender) override;
-  void btnAlign1Click(QWidget* sender) override;
-  void btnFontColor1Click(QWidget* sender) override;
-  void btnBGColor1Click(QWidget* sender) override;
+  void cbxFontName1Change(QComboBox* box) override { commands_.SendFontName(box); }
+  void cbxFontSize1Change(QComboBox* box) override { commands_.SendFontSize(box); }
+  void btnBold1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnItalic1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnUnderline1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnNumber1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnPlecas1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnOutdent1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnIdent1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnLeft1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnCenter1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnRight1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnAlign1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnFontColor1Click(QWidget* sender) override { commands_.PickColorAndSend(sender); }
+  void btnBGColor1Click(QWidget* sender) override { commands_.PickColorAndSend(sender); }
 
   // The reseller's brand, read once at start-up.
   const BrandSettings& Brand() const { return brand_; }
@@ -142,14 +143,14 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   QString WelcomeText() const { return welcomeText_; }
 
   // News and live update.
-  void btnNewsClick();
-  void ShowNewsBalloon(const QString& text);
-  void Timer1Timer();
-  void CheckForUpdate(bool quiet);
-  void btnUpdateClick();
-  const wordlark::NewsList& NewsList() const;
+  void btnNewsClick() { online_->ShowNews(); }
+  void ShowNewsBalloon(const QString& text) { online_->ShowBalloon(text); }
+  void Timer1Timer() { online_->RunStartupChecks(); }
+  void CheckForUpdate(bool quiet) { online_->CheckForUpdate(quiet); }
+  void btnUpdateClick() { online_->CheckOnRequest(); }
+  const wordlark::NewsList& NewsList() const { return online_->News(); }
   // Where the live update looks (tests point it at their own server).
-  void SetUpdateBaseUrl(const std::string& url);
+  void SetUpdateBaseUrl(const std::string& url) { online_->SetUpdateBaseUrl(url); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -170,11 +171,6 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void BuildLinkBar(QVBoxLayout* main);
   void BindEvents();
   void UpdateWizardButtons();
-  // The toolbar commands: the editor from the sender's tag, the command from
-  // its "Command" property.
-  void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});
-  void SendToolbarCommand(QWidget* sender);
-  void PickColorFor(QWidget* sender);
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.
@@ -222,7 +218,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   TestimonialListModel testimonialList_;
   QString welcomeText_;
   QStringList fontFamilies_;
-  QColor colorDialogColor_ = Qt::black;  // ColorDialog1 keeps its last colour
+  EditorCommands commands_{*this};
   // Each file dialog opens where the file chosen last in it was.
   QString configOpenFolder_;
   QString configSaveFolder_;
