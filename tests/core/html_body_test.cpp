@@ -1,8 +1,10 @@
-// Whether an editor's body shows anything: the rule both the editors and the
-// pre-flight check go by.
+// What an editor keeps of an HTML text, and whether it shows anything: the
+// rule both the editors and the pre-flight check go by.
 #include "letter/html_body.h"
 
 #include <gtest/gtest.h>
+
+#include "letter/editor_document.h"
 
 namespace wordlark {
 namespace {
@@ -43,6 +45,32 @@ TEST(HtmlBodyShowsAnything, DecidesByWhatAReaderWouldSee) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(HtmlBodyShowsAnything(c.content), c.shows) << c.what;
+  }
+}
+
+TEST(HtmlBodyContent, KeepsWhatThePageMakesTheBody) {
+  const struct {
+    const char* what;
+    std::string text;
+    const char* body;
+  } cases[] = {
+      {"fragment", "Plain <B>bold</B>", "Plain <b>bold</b>"},
+      {"document", "<html><head><title>x</title></head><body><p>a</p></body></html>", "<p>a</p>"},
+      {"body with attributes", "<BODY class=\"x\" title='a>b'>text</BODY>", "text"},
+      {"last closing body tag", "<body>a</body>b</body>", "a</body>b"},
+      {"unclosed body, closing html", "<html><body><p>a</p></html>\r\n", "<p>a</p>"},
+      {"unclosed body", "<body><p>a</p>", "<p>a</p>"},
+      {"a tag that only starts like body", "<bodyguard>x</bodyguard>", "<bodyguard>x</bodyguard>"},
+      {"fragment in a frame", "<!DOCTYPE html><HTML lang=en><Head><title>x</title></HEAD >a</html>",
+       "a"},
+      {"head never closed stays", "<head><title>x</title>a", "<head><title>x</title>a"},
+      {"comments as they are", "<body><!-- <B>x</B> --><I>y</I></body>",
+       "<!-- <B>x</B> --><i>y</i>"},
+      {"the editors' own form", EditorDocumentHtml("<i>x</i>"), "<i>x</i>"},
+      {"empty", "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HtmlBodyContent(c.text), c.body) << c.what;
   }
 }
 

@@ -119,83 +119,6 @@ QString JsLiteral(const QJsonValue& value) {
   return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
-bool IsAsciiLetter(QChar c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool IsTagNameChar(QChar c) {
-  return IsAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u':' || c == u'_';
-}
-
-// Index just past the '>' closing the tag that starts at `lt`, skipping
-// quoted attribute values; the text's size when the tag never closes.
-qsizetype TagEnd(QStringView text, qsizetype lt) {
-  QChar quote;
-  for (qsizetype i = lt + 1; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (!quote.isNull()) {
-      if (c == quote) {
-        quote = QChar();
-      }
-    } else if (c == u'"' || c == u'\'') {
-      quote = c;
-    } else if (c == u'>') {
-      return i + 1;
-    }
-  }
-  return text.size();
-}
-
-// The lower-case name of the tag at `lt` ("<name" or "</name"), empty when
-// `lt` does not start a tag.
-QString TagNameAt(QStringView text, qsizetype lt, bool* closing) {
-  qsizetype i = lt + 1;
-  *closing = i < text.size() && text[i] == u'/';
-  if (*closing) {
-    ++i;
-  }
-  if (i >= text.size() || !IsAsciiLetter(text[i])) {
-    return {};
-  }
-  const qsizetype start = i;
-  while (i < text.size() && IsTagNameChar(text[i])) {
-    ++i;
-  }
-  return text.mid(start, i - start).toString().toLower();
-}
-
-QString LowerTagNames(QStringView text) {
-  QString out;
-  out.reserve(text.size());
-  qsizetype i = 0;
-  while (i < text.size()) {
-    if (text[i] != u'<') {
-      out += text[i++];
-      continue;
-    }
-    if (text.mid(i).startsWith(u"<!--")) {
-      const qsizetype close = text.indexOf(u"-->", i + 4);
-      const qsizetype end = close < 0 ? text.size() : close + 3;
-      out += text.mid(i, end - i);
-      i = end;
-      continue;
-    }
-    bool closing = false;
-    const QString name = TagNameAt(text, i, &closing);
-    if (name.isEmpty()) {
-      out += text[i++];
-      continue;
-    }
-    const qsizetype name_end = i + 1 + (closing ? 1 : 0) + name.size();
-    const qsizetype end = TagEnd(text, i);
-    out += closing ? u"</" : u"<";
-    out += name;
-    out += text.mid(name_end, end - name_end);
-    i = end;
-  }
-  return out;
-}
-
 }  // namespace
 
 void PrepareWebEngineEnvironment() {
@@ -522,31 +445,7 @@ bool HtmlEditor::HasVisibleContent(const QString& body_content) {
 }
 
 QString HtmlEditor::BodyContentOf(const QString& text) {
-  static const QRegularExpression body_open(QStringLiteral("<body(?=[\\s/>]|$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-  const QRegularExpressionMatch open = body_open.match(text);
-  if (open.hasMatch()) {
-    const qsizetype start = TagEnd(text, open.capturedStart());
-    qsizetype end = text.lastIndexOf(u"</body", -1, Qt::CaseInsensitive);
-    if (end < start) {
-      end = text.size();
-      static const QRegularExpression html_close(QStringLiteral("</html\\s*>\\s*$"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-      const QRegularExpressionMatch close = html_close.match(text, start);
-      if (close.hasMatch()) {
-        end = close.capturedStart();
-      }
-    }
-    return LowerTagNames(QStringView(text).mid(start, end - start));
-  }
-  // No body tag: whatever is not the document's frame is the body.
-  static const QRegularExpression frame(
-      QStringLiteral(
-          "<!doctype[^>]*>|</?html(?=[\\s/>])[^>]*>|<head(?=[\\s/>])[^>]*>.*?</head\\s*>"),
-      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  QString content = text;
-  content.remove(frame);
-  return LowerTagNames(content);
+  return QString::fromStdString(HtmlBodyContent(text.toStdString()));
 }
 
 }  // namespace wordlark

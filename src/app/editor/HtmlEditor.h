@@ -94,7 +94,8 @@ class HtmlEditor : public QWidget {
   static bool HasVisibleContent(const QString& body_content);
 
   // The content of the body of `text` read as a document or fragment, with
-  // element names in lower case: the form the page will give it.
+  // element names in lower case: the form the page will give it
+  // (HtmlBodyContent).
   static QString BodyContentOf(const QString& text);
 
  signals:

@@ -67,6 +67,110 @@ std::size_t FindClosingTag(std::string_view text, const std::string& name, std::
   return std::string_view::npos;
 }
 
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Whether `literal` (lower case) stands at `i`, in any ASCII letter case.
+bool LiteralAt(std::string_view text, std::size_t i, std::string_view literal) {
+  return i <= text.size() && EqualsIgnoreAsciiCase(text.substr(i, literal.size()), literal);
+}
+
+// Whether the tag name `literal` stands at `i` and ends there: white space,
+// '/' or '>' follows.
+bool TagNameEndsAt(std::string_view text, std::size_t i, std::string_view literal) {
+  if (!LiteralAt(text, i, literal)) {
+    return false;
+  }
+  const std::size_t after = i + literal.size();
+  return after < text.size() && (IsSpace(text[after]) || text[after] == '/' || text[after] == '>');
+}
+
+// `text` with every tag's element name in lower case; comments as they are.
+std::string LowerTagNames(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != '<') {
+      out += text[i++];
+      continue;
+    }
+    if (text.substr(i).starts_with("<!--")) {
+      const std::size_t close = text.find("-->", i + 4);
+      const std::size_t end = close == std::string_view::npos ? text.size() : close + 3;
+      out += text.substr(i, end - i);
+      i = end;
+      continue;
+    }
+    bool closing = false;
+    const std::string name = TagNameAt(text, i, &closing);
+    if (name.empty()) {
+      out += text[i++];
+      continue;
+    }
+    const std::size_t name_end = i + 1 + (closing ? 1 : 0) + name.size();
+    const std::size_t end = TagEnd(text, i);
+    out += closing ? "</" : "<";
+    out += name;
+    out += text.substr(name_end, end - name_end);
+    i = end;
+  }
+  return out;
+}
+
+// The length of the document frame that starts at `i`: a doctype, an html
+// tag, or a whole head; 0 when none does.
+std::size_t FrameAt(std::string_view text, std::size_t i) {
+  if (LiteralAt(text, i, "<!doctype")) {
+    const std::size_t close = text.find('>', i);
+    return close == std::string_view::npos ? 0 : close + 1 - i;
+  }
+  if (TagNameEndsAt(text, i, "<html") || TagNameEndsAt(text, i, "</html")) {
+    const std::size_t close = text.find('>', i);
+    return close == std::string_view::npos ? 0 : close + 1 - i;
+  }
+  if (TagNameEndsAt(text, i, "<head")) {
+    const std::size_t open_end = text.find('>', i);
+    if (open_end == std::string_view::npos) {
+      return 0;
+    }
+    for (std::size_t close = FindClosingTag(text, "head", open_end + 1);
+         close != std::string_view::npos; close = FindClosingTag(text, "head", close + 1)) {
+      std::size_t k = close + 6;
+      while (k < text.size() && IsSpace(text[k])) {
+        ++k;
+      }
+      if (k < text.size() && text[k] == '>') {
+        return k + 1 - i;
+      }
+    }
+  }
+  return 0;
+}
+
+// Where a closing html tag stands from `from` on that only white space
+// follows to the end.
+std::size_t FinalHtmlClose(std::string_view text, std::size_t from) {
+  for (std::size_t i = FindClosingTag(text, "html", from); i != std::string_view::npos;
+       i = FindClosingTag(text, "html", i + 1)) {
+    std::size_t k = i + 6;
+    while (k < text.size() && IsSpace(text[k])) {
+      ++k;
+    }
+    if (k < text.size() && text[k] == '>') {
+      ++k;
+      while (k < text.size() && IsSpace(text[k])) {
+        ++k;
+      }
+      if (k == text.size()) {
+        return i;
+      }
+    }
+  }
+  return std::string_view::npos;
+}
+
 // Character references that stand for blank space.
 bool IsBlankReference(std::string_view name) {
   static constexpr std::array<std::string_view, 11> kBlanks = {
@@ -200,6 +304,37 @@ bool HtmlBodyShowsAnything(std::string_view text) {
     i += length;
   }
   return false;
+}
+
+std::string HtmlBodyContent(std::string_view text) {
+  for (std::size_t open = text.find('<'); open != std::string_view::npos;
+       open = text.find('<', open + 1)) {
+    if (!LiteralAt(text, open, "<body") || (open + 5 < text.size() && !IsSpace(text[open + 5]) &&
+                                            text[open + 5] != '/' && text[open + 5] != '>')) {
+      continue;
+    }
+    const std::size_t start = TagEnd(text, open);
+    std::size_t end = std::string_view::npos;
+    for (std::size_t close = FindClosingTag(text, "body", 0); close != std::string_view::npos;
+         close = FindClosingTag(text, "body", close + 1)) {
+      end = close;
+    }
+    if (end == std::string_view::npos || end < start) {
+      end = std::min(FinalHtmlClose(text, start), text.size());
+    }
+    return LowerTagNames(text.substr(start, end - start));
+  }
+  // No body tag: whatever is not the document's frame is the body.
+  std::string content;
+  content.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (const std::size_t frame = FrameAt(text, i); frame > 0) {
+      i += frame;
+    } else {
+      content += text[i++];
+    }
+  }
+  return LowerTagNames(content);
 }
 
 }  // namespace wordlark

@@ -1,8 +1,9 @@
-// The one rule for whether an editor's HTML shows anything to a reader: the
-// editors hand out an empty body when it does not, and the pre-flight check
-// calls such a headline empty.
+// What an editor keeps of an HTML text, and the one rule for whether it shows
+// anything to a reader: the editors hand out an empty body when it does not,
+// and the pre-flight check calls such a headline empty.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace wordlark {
@@ -15,5 +16,12 @@ namespace wordlark {
 // title and template elements show nothing. Tag names match in any ASCII
 // letter case.
 bool HtmlBodyShowsAnything(std::string_view body_content);
+
+// The content of the body of `html` (UTF-8) read as a document or as a
+// fragment, with element names in lower case: what a browser's page makes
+// the body of it. A document's content runs from its body tag to the last
+// closing body tag (or the closing html tag at the end, or the end); a
+// fragment without a body tag loses its doctype, html tags and head.
+std::string HtmlBodyContent(std::string_view html);
 
 }  // namespace wordlark
