@@ -431,15 +431,12 @@ void TfrmMain::ApplyConfiguration(const LetterConfiguration& letter) {
 }
 
 void TfrmMain::btnSaveClick() {
-  QString path = FileDialog::GetSaveFileName(this, tr("Save file"), configSaveFolder_,
-                                             QStringLiteral("Settings files (*.set)|*.set"));
+  const QString path = FileDialog::AskSavePath(this, tr("Save file"), configSaveFolder_,
+                                               QStringLiteral("Settings files (*.set)|*.set"),
+                                               QStringLiteral("set"));
   if (path.isEmpty()) {
     return;
   }
-  if (QFileInfo(path).suffix().compare(QStringLiteral("set"), Qt::CaseInsensitive) != 0) {
-    path += QStringLiteral(".set");
-  }
-  configSaveFolder_ = QFileInfo(path).absolutePath();
   SaveConfiguration(path);
   MessageBox::Information(this, tr("Configuration saved successfully!"));
 }

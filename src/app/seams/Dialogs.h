@@ -28,6 +28,12 @@ class FileDialog {
   static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter);
 
+  // A save dialog for one kind of file: the chosen path, with "." + `suffix`
+  // added when it ends in anything else, or an empty text when the user
+  // cancelled. It opens in `folder`, which then follows the choice.
+  static QString AskSavePath(QWidget* parent, const QString& title, QString& folder,
+                             const QString& filter, const QString& suffix);
+
   // For tests: the next dialogs return these paths in order ("" cancels),
   // without showing anything, and record what they were asked.
   static void QueueAnswer(const QString& path);

@@ -1,7 +1,6 @@
 #include "wizard/FinishPage.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -29,6 +28,7 @@ FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
                        std::function<LetterConfiguration()> letter, QString pageFolder,
                        QWidget* parent)
     : WizardPage(tr("Step 8: Finish"), parent),
+      c_(c),
       templatesFolder_(std::move(templatesFolder)),
       letter_(std::move(letter)),
       pageFolder_(std::move(pageFolder)) {
@@ -38,10 +38,10 @@ FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
 
   auto* chooser = new QHBoxLayout;
   chooser->addWidget(new QLabel(tr("Template:"), this));
-  templateBox_ = c.cbxTemplates = Named(new QComboBox(this), "cbxTemplates");
-  templateBox_->setIconSize(QSize(96, 72));
-  templateBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  chooser->addWidget(templateBox_);
+  c.cbxTemplates = Named(new QComboBox(this), "cbxTemplates");
+  c.cbxTemplates->setIconSize(QSize(96, 72));
+  c.cbxTemplates->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  chooser->addWidget(c.cbxTemplates);
   chooser->addStretch(1);
   layout->addLayout(chooser);
 
@@ -49,29 +49,29 @@ FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
   auto* middle = new QHBoxLayout;
   c.grpPreview = Named(new QGroupBox(tr("Preview"), this), "grpPreview");
   auto* previewLayout = new QVBoxLayout(c.grpPreview);
-  preview_ = c.pagePreview = Named(new PagePreview(c.grpPreview), "pagePreview");
-  previewLayout->addWidget(preview_);
+  c.pagePreview = Named(new PagePreview(c.grpPreview), "pagePreview");
+  previewLayout->addWidget(c.pagePreview);
   middle->addWidget(c.grpPreview, 3);
   auto* checks = Named(new QGroupBox(tr("Before you finish"), this), "grpPreflight");
   auto* checksLayout = new QVBoxLayout(checks);
-  preflight_ = c.lstPreflight = Named(new QListWidget(checks), "lstPreflight");
-  preflight_->setWordWrap(true);
-  preflight_->setTextElideMode(Qt::ElideNone);
-  preflight_->setToolTip(tr("Double-click an item to go to its value"));
-  checksLayout->addWidget(preflight_, 1);
-  preflightOk_ = c.lblPreflightOk =
+  c.lstPreflight = Named(new QListWidget(checks), "lstPreflight");
+  c.lstPreflight->setWordWrap(true);
+  c.lstPreflight->setTextElideMode(Qt::ElideNone);
+  c.lstPreflight->setToolTip(tr("Double-click an item to go to its value"));
+  checksLayout->addWidget(c.lstPreflight, 1);
+  c.lblPreflightOk =
       Named(new QLabel(tr("Nothing to look at: the page has everything it needs."), checks),
             "lblPreflightOk");
-  preflightOk_->setWordWrap(true);
-  preflightOk_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  checksLayout->addWidget(preflightOk_, 1);
+  c.lblPreflightOk->setWordWrap(true);
+  c.lblPreflightOk->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  checksLayout->addWidget(c.lblPreflightOk, 1);
   middle->addWidget(checks, 1);
   layout->addLayout(middle, 1);
 
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel(tr("Output filename:"), this));
-  filename_ = c.edtFilename = Named(new QLineEdit(this), "edtFilename");
-  row->addWidget(filename_, 1);
+  c.edtFilename = Named(new QLineEdit(this), "edtFilename");
+  row->addWidget(c.edtFilename, 1);
   c.bsSkinButton3 = Named(new QPushButton(tr("Browse..."), this), "bsSkinButton3");
   row->addWidget(c.bsSkinButton3);
   layout->addLayout(row);
@@ -83,7 +83,7 @@ FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
 }
 
 void FinishPage::FillTemplateList() {
-  templateBox_->clear();
+  c_.cbxTemplates->clear();
   templates_.clear();
   try {
     templates_ = ScanTemplates(templatesFolder_);
@@ -92,59 +92,55 @@ void FinishPage::FillTemplateList() {
     QTimer::singleShot(
         0, this, [this, text = QString::fromUtf8(e.what())] { MessageBox::Error(window(), text); });
   }
-  const QSignalBlocker quiet(templateBox_);
+  const QSignalBlocker quiet(c_.cbxTemplates);
   for (const auto& entry : templates_) {
     // A template's thumbnail is the picture of the same name beside it.
     std::filesystem::path thumbnail = entry.file;
     thumbnail.replace_extension(".png");
     std::error_code ec;
-    templateBox_->addItem(
+    c_.cbxTemplates->addItem(
         std::filesystem::is_regular_file(thumbnail, ec) ? QIcon(PathText(thumbnail)) : QIcon(),
         Q(entry.name));
   }
-  if (templateBox_->count() > 0) {
-    templateBox_->setCurrentIndex(0);
+  if (c_.cbxTemplates->count() > 0) {
+    c_.cbxTemplates->setCurrentIndex(0);
   }
 }
 
 std::filesystem::path FinishPage::SelectedTemplateFile() const {
-  const int index = templateBox_->currentIndex();
+  const int index = c_.cbxTemplates->currentIndex();
   return (index >= 0 && index < static_cast<int>(templates_.size())) ? templates_[index].file
                                                                      : std::filesystem::path();
 }
 
 void FinishPage::BrowseOutputFile() {
-  QString path = FileDialog::GetSaveFileName(window(), tr("Save file"), pageFolder_,
-                                             QStringLiteral("HTML files|*.html"));
-  if (path.isEmpty()) {
-    return;
+  const QString path =
+      FileDialog::AskSavePath(window(), tr("Save file"), pageFolder_,
+                              QStringLiteral("HTML files|*.html"), QStringLiteral("html"));
+  if (!path.isEmpty()) {
+    c_.edtFilename->setText(path);
   }
-  if (QFileInfo(path).suffix().compare(QStringLiteral("html"), Qt::CaseInsensitive) != 0) {
-    path += QStringLiteral(".html");
-  }
-  pageFolder_ = QFileInfo(path).absolutePath();
-  filename_->setText(path);
 }
 
 void FinishPage::RefreshPreview() {
   const LetterConfiguration letter = letter_();
   ShowPreflight(letter);
-  RenderContext context{SelectedTemplateFile(), S(filename_->text()), templatesFolder_};
+  RenderContext context{SelectedTemplateFile(), S(c_.edtFilename->text()), templatesFolder_};
   context.copy_pictures = false;
   RenderedLetter rendered;
   try {
     rendered = RenderLetter(letter, context);
   } catch (const std::exception& e) {
-    preview_->ShowMessage(QString::fromUtf8(e.what()));
+    c_.pagePreview->ShowMessage(QString::fromUtf8(e.what()));
     return;
   }
   if (!rendered.template_found) {
-    preview_->ShowMessage(Q(kNoTemplateMessage));
+    c_.pagePreview->ShowMessage(Q(kNoTemplateMessage));
     return;
   }
   const std::string bytes = PageFileBytes(rendered.page);
-  preview_->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                     rendered.local_pictures);
+  c_.pagePreview->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                           rendered.local_pictures);
 }
 
 void FinishPage::RefreshPreflight() {
@@ -152,19 +148,20 @@ void FinishPage::RefreshPreflight() {
 }
 
 void FinishPage::ShowPreflight(const LetterConfiguration& letter) {
-  preflight_->clear();
+  c_.lstPreflight->clear();
   const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-  for (const PreflightItem& item : PreflightCheck(letter, S(filename_->text()), templatesFolder_)) {
-    auto* entry = new QListWidgetItem(warning, Q(item.message), preflight_);
+  for (const PreflightItem& item :
+       PreflightCheck(letter, S(c_.edtFilename->text()), templatesFolder_)) {
+    auto* entry = new QListWidgetItem(warning, Q(item.message), c_.lstPreflight);
     entry->setData(Qt::UserRole, Q(item.control));
   }
-  preflight_->setVisible(preflight_->count() > 0);
-  preflightOk_->setVisible(preflight_->count() == 0);
+  c_.lstPreflight->setVisible(c_.lstPreflight->count() > 0);
+  c_.lblPreflightOk->setVisible(c_.lstPreflight->count() == 0);
 }
 
 void FinishPage::Finish() {
   const FinishOutcome outcome =
-      FinishLetter(letter_(), SelectedTemplateFile(), S(filename_->text()), templatesFolder_);
+      FinishLetter(letter_(), SelectedTemplateFile(), S(c_.edtFilename->text()), templatesFolder_);
   switch (outcome.status) {
     case FinishStatus::kNoOutputName:
     case FinishStatus::kNoTemplate:

@@ -9,14 +9,8 @@
 #include "render/catalogue.h"
 #include "wizard/WizardPage.h"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-
 namespace wordlark {
 
-class PagePreview;
 struct WizardControls;
 
 // Step 8: the template chooser with thumbnails, the preview of the page
@@ -52,15 +46,11 @@ class FinishPage : public WizardPage {
  private:
   void ShowPreflight(const LetterConfiguration& letter);
 
+  WizardControls& c_;
   std::filesystem::path templatesFolder_;
   std::function<LetterConfiguration()> letter_;
   QString pageFolder_;
   std::vector<TemplateEntry> templates_;
-  QComboBox* templateBox_ = nullptr;
-  PagePreview* preview_ = nullptr;
-  QListWidget* preflight_ = nullptr;
-  QLabel* preflightOk_ = nullptr;
-  QLineEdit* filename_ = nullptr;
 };
 
 }  // namespace wordlark

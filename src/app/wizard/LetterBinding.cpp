@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <array>
 
 #include "HtmlEditor.h"
 #include "widgets/ColorBox.h"
@@ -159,25 +160,18 @@ void LetterBinding::Apply(const LetterConfiguration& l) const {
 }
 
 QMetaMethod LetterBinding::Row::ChangeSignal() const {
-  switch (kind) {
-    case Kind::kText:
-      return QMetaMethod::fromSignal(&QLineEdit::textChanged);
-    case Kind::kMemo:
-      return QMetaMethod::fromSignal(&QPlainTextEdit::textChanged);
-    case Kind::kEditor:
-      return QMetaMethod::fromSignal(&HtmlEditor::contentChanged);
-    case Kind::kColor:
-      return QMetaMethod::fromSignal(&ColorBox::valueChanged);
-    case Kind::kFont:
-      return QMetaMethod::fromSignal(&QComboBox::currentTextChanged);
-    case Kind::kSize:
-      return QMetaMethod::fromSignal(&QSpinBox::valueChanged);
-    case Kind::kCheck:
-      return QMetaMethod::fromSignal(&QCheckBox::toggled);
-    case Kind::kList:
-      return QMetaMethod::fromSignal(&EntryListPage::entriesChanged);
-  }
-  return {};
+  // In the order of Kind.
+  static const std::array<QMetaMethod, 8> kSignals = {
+      QMetaMethod::fromSignal(&QLineEdit::textChanged),
+      QMetaMethod::fromSignal(&QPlainTextEdit::textChanged),
+      QMetaMethod::fromSignal(&HtmlEditor::contentChanged),
+      QMetaMethod::fromSignal(&ColorBox::valueChanged),
+      QMetaMethod::fromSignal(&QComboBox::currentTextChanged),
+      QMetaMethod::fromSignal(&QSpinBox::valueChanged),
+      QMetaMethod::fromSignal(&QCheckBox::toggled),
+      QMetaMethod::fromSignal(&EntryListPage::entriesChanged),
+  };
+  return kSignals[static_cast<std::size_t>(kind)];
 }
 
 }  // namespace wordlark
