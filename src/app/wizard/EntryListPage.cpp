@@ -28,7 +28,7 @@ EntryListPage::EntryListPage(const Form& form, EntryListModel& model, const QStr
   };
   auto* grid = new QGridLayout;
   int row = 0;
-  for (const Part<QLineEdit>& line : form.lines) {
+  for (const Control<QLineEdit>& line : form.lines) {
     lines_.push_back(make(line, new QLineEdit(this)));
     grid->addWidget(new QLabel(line.text, this), row, 0);
     grid->addWidget(lines_.back(), row++, 1);

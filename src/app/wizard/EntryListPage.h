@@ -32,7 +32,7 @@ class EntryListPage : public WizardPage {
   // A control of the page: the label beside it (a button's caption), its
   // object name, and where the window keeps it.
   template <typename W>
-  struct Part {
+  struct Control {
     QString text;
     const char* name;
     W** slot;
@@ -40,12 +40,12 @@ class EntryListPage : public WizardPage {
 
   struct Form {
     QString heading;
-    std::vector<Part<QLineEdit>> lines;  // the one-line fields, in the entry's order
-    Part<QPlainTextEdit> body;
-    Part<QPushButton> create;
-    Part<QPushButton> remove;
-    Part<QListWidget> list;
-    Part<QPlainTextEdit> details;
+    std::vector<Control<QLineEdit>> lines;  // the one-line fields, in the entry's order
+    Control<QPlainTextEdit> body;
+    Control<QPushButton> create;
+    Control<QPushButton> remove;
+    Control<QListWidget> list;
+    Control<QPlainTextEdit> details;
     ListFormatBox::Form format;
   };
 
