@@ -11,6 +11,7 @@
 #include "HtmlEditor.h"
 #include "TfrmMain.h"
 
+namespace wordlark {
 namespace {
 
 long PssOf(int pid) {
@@ -74,3 +75,5 @@ void ArmStartupProbe(TfrmMain* window) {
   });
   poll->start();
 }
+
+}  // namespace wordlark

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace wordlark {
+
 class TfrmMain;
 
 // For the start-up benchmark: when the environment variable
@@ -11,3 +13,5 @@ void ArmStartupProbe(TfrmMain* window);
 
 // The proportional set size of a process and all its descendants, in KiB.
 long ProcessTreePssKiB(int pid);
+
+}  // namespace wordlark

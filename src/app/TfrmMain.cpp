@@ -1,112 +1,47 @@
 #include "TfrmMain.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QImageReader>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMovie>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QSignalBlocker>
-#include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <climits>
 
-#include "ColorBox.h"
-#include "Dialogs.h"
-#include "FontLists.h"
-#include "FormatToolbar.h"
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
+#include "brand/BrandLook.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
-#include "brand/skin.h"
 #include "letter/config_file.h"
-#include "online/NewsBalloon.h"
-#include "online/QtHttpClient.h"
-#include "online/TfrmNews.h"
-#include "online/update.h"
-#include "render/output.h"
-#include "render/preflight.h"
-#include "util/error.h"
-#include "util/file_io.h"
+#include "seams/Desktop.h"
+#include "seams/Dialogs.h"
+#include "seams/MessageBox.h"
+#include "widgets/FontLists.h"
+#include "widgets/QtText.h"
+#include "wizard/EditorsPage.h"
+#include "wizard/LetterBinding.h"
+#include "wizard/OrderPage.h"
 
-using namespace wordlark;
+namespace wordlark {
 
-namespace {
-
-QString Q(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
-std::string S(const QString& text) {
-  return text.toStdString();
-}
-
-// Memos hold "\n"; the letter keeps CR LF like every text file of the program.
-std::string MemoText(const QPlainTextEdit* memo) {
-  QString text = memo->toPlainText();
-  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return S(text);
-}
-
-void SetMemoText(QPlainTextEdit* memo, const std::string& text) {
-  QString t = Q(text);
-  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  memo->setPlainText(t);
-}
-
-QLabel* Heading(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  QFont font = label->font();
-  font.setBold(true);
-  font.setPointSizeF(font.pointSizeF() * 1.25);
-  label->setFont(font);
-  return label;
-}
-
-QLabel* Note(const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setWordWrap(true);
-  return label;
-}
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-}  // namespace
-
-TfrmMain::TfrmMain(std::filesystem::path programFolder, wordlark::RandomIndex random,
-                   QWidget* parent)
+TfrmMain::TfrmMain(std::filesystem::path programFolder, RandomIndex random, QWidget* parent)
     : QMainWindow(parent), programFolder_(std::move(programFolder)), random_(std::move(random)) {
   setObjectName(QStringLiteral("frmMain"));
   if (programFolder_.empty()) {
-    programFolder_ = std::filesystem::path(S(QCoreApplication::applicationDirPath()));
+    programFolder_ = PathOf(QCoreApplication::applicationDirPath());
   }
-  const QString start = QString::fromStdString(programFolder_.string());
-  pictureDialogFolder_ = pageDialogFolder_ = configOpenFolder_ = configSaveFolder_ = start;
+  configOpenFolder_ = configSaveFolder_ = PathText(programFolder_);
   BuildWindow();
   FormCreate();
 }
@@ -142,144 +77,169 @@ void TfrmMain::BuildWindow() {
 
   pgcPrinc = Named(new QStackedWidget(this), "pgcPrinc");
   setCentralWidget(pgcPrinc);
+  BuildWelcomePage();
 
-  // The welcome page.
-  stsWelcome = Named(new QWidget(pgcPrinc), "stsWelcome");
-  {
-    auto* layout = new QVBoxLayout(stsWelcome);
-    prfWelcome = Named(new HtmlEditor(stsWelcome), "prfWelcome");
-    prfWelcome->SetBrowseMode(true);
-    layout->addWidget(prfWelcome, 1);
-    auto* panel = new QHBoxLayout;
-    panel->addStretch(1);
-    btnThanks = Named(new QPushButton(tr("Thanks, just show me the main application"), stsWelcome),
-                      "btnThanks");
-    btnThanks->setDefault(true);
-    panel->addWidget(btnThanks);
-    panel->addStretch(1);
-    layout->addLayout(panel);
-    Bind(btnThanks, &QPushButton::clicked, &TfrmMain::btnThanksClick);
-  }
-  pgcPrinc->addWidget(stsWelcome);
-
-  // The main page.
   stsMain = Named(new QWidget(pgcPrinc), "stsMain");
   auto* main = new QVBoxLayout(stsMain);
   main->setContentsMargins(6, 6, 6, 6);
-  {
-    auto* bar = new QHBoxLayout;
-    btnLoad = Named(new QPushButton(tr("Load Configuration"), stsMain), "btnLoad");
-    btnSave = Named(new QPushButton(tr("Save Configuration"), stsMain), "btnSave");
-    btnMakeMoney = Named(new QPushButton(tr("Make Money"), stsMain), "btnMakeMoney");
-    btnAbout = Named(new QPushButton(tr("About"), stsMain), "btnAbout");
-    const auto tool = [this](const char* name, const QString& hint, const QString& icon,
-                             QStyle::StandardPixmap fallback) {
-      auto* b = Named(new QToolButton(stsMain), name);
-      b->setToolTip(hint);
-      b->setAccessibleName(hint);
-      QIcon i = QIcon::fromTheme(icon);
-      b->setIcon(i.isNull() ? style()->standardIcon(fallback) : i);
-      b->setAutoRaise(true);
-      return b;
-    };
-    btnNews = tool("btnNews", tr("Check News"), QStringLiteral("mail-unread"),
-                   QStyle::SP_MessageBoxInformation);
-    btnUpdate = tool("btnUpdate", tr("Check Updates"), QStringLiteral("system-software-update"),
-                     QStyle::SP_BrowserReload);
-    btnHelp =
-        tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
-    for (QWidget* w : {static_cast<QWidget*>(btnLoad), static_cast<QWidget*>(btnSave),
-                       static_cast<QWidget*>(btnMakeMoney), static_cast<QWidget*>(btnAbout)}) {
-      bar->addWidget(w);
-    }
-    bar->addStretch(1);
-    bar->addWidget(btnNews);
-    bar->addWidget(btnUpdate);
-    bar->addWidget(btnHelp);
-    main->addLayout(bar);
-    Bind(btnLoad, &QPushButton::clicked, &TfrmMain::btnLoadClick);
-    Bind(btnMakeMoney, &QPushButton::clicked, &TfrmMain::btnMakeMoneyClick);
-    Bind(btnAbout, &QPushButton::clicked, &TfrmMain::btnAboutClick);
-    Bind(btnHelp, &QToolButton::clicked, &TfrmMain::btnHelpClick);
-    Bind(btnNews, &QToolButton::clicked, &TfrmMain::btnNewsClick);
-    Bind(btnUpdate, &QToolButton::clicked, &TfrmMain::btnUpdateClick);
-    Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
-  }
-
-  panBanner = Named(new QFrame(stsMain), "panBanner");
-  panBanner->setFixedHeight(65);
-  imgBanner = Named(new ClickableLabel(panBanner), "imgBanner");
-  gifBanner = Named(new ClickableLabel(panBanner), "gifBanner");
-  imgBanner->resize(468, 60);
-  // The strip keeps its views centred whenever its own size changes, also
-  // when the main page is first laid out.
-  panBanner->installEventFilter(this);
-  Bind(imgBanner, &ClickableLabel::clicked, &TfrmMain::imgBannerClick);
-  Bind(gifBanner, &ClickableLabel::clicked, &TfrmMain::gifBannerClick);
+  BuildToolStrip(main);
+  panBanner = new BannerStrip(stsMain);
+  imgBanner = panBanner->StillView();
+  gifBanner = panBanner->AnimatedView();
   main->addWidget(panBanner);
-
-  pgcMain = Named(new QStackedWidget(stsMain), "pgcMain");
-  const std::pair<const char*, QWidget* (TfrmMain::*)()> steps[] = {
-      {"bsSkinTabSheet1", &TfrmMain::BuildStep1},  {"bsSkinTabSheet2", &TfrmMain::BuildStep2},
-      {"bsSkinTabSheet3", &TfrmMain::BuildStep3},  {"bsSkinTabSheet4", &TfrmMain::BuildStep4},
-      {"bsSkinTabSheet6", &TfrmMain::BuildStep5},  {"bsSkinTabSheet10", &TfrmMain::BuildStep6},
-      {"bsSkinTabSheet11", &TfrmMain::BuildStep7}, {"bsSkinTabSheet12", &TfrmMain::BuildStep8},
-  };
-  for (const auto& [name, build] : steps) {
-    QWidget* page = (this->*build)();
-    page->setObjectName(QString::fromLatin1(name));
-    pgcMain->addWidget(page);
-  }
+  BuildSteps();
   main->addWidget(pgcMain, 1);
-  Bind(pgcMain, &QStackedWidget::currentChanged, &TfrmMain::RefreshPreviewIfShown);
-
-  panWizard = Named(new QFrame(stsMain), "panWizard");
-  {
-    auto* nav = new QHBoxLayout(panWizard);
-    nav->setContentsMargins(0, 0, 0, 0);
-    nav->addStretch(1);
-    btnBack = Named(new QPushButton(tr("Back"), panWizard), "btnBack");
-    btnNext = Named(new QPushButton(tr("Next"), panWizard), "btnNext");
-    btnBack->setToolTip(tr("Back (Alt+Left)"));
-    btnNext->setToolTip(tr("Next (Alt+Right)"));
-    nav->addWidget(btnBack);
-    nav->addWidget(btnNext);
-    Bind(btnBack, &QPushButton::clicked, &TfrmMain::btnBackClick);
-    Bind(btnNext, &QPushButton::clicked, &TfrmMain::btnNextClick);
-  }
-  main->addWidget(panWizard);
-
-  panLinks = Named(new QFrame(stsMain), "panLinks");
-  {
-    auto* links = new QHBoxLayout(panLinks);
-    links->setContentsMargins(0, 0, 0, 0);
-    const QString search = QStringLiteral("https://www.google.com/");
-    lblLink1URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink1URL");
-    lblLink2URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink2URL");
-    Bind(lblLink1URL, &LinkLabel::clicked, &TfrmMain::lblLink1URLClick);
-    Bind(lblLink2URL, &LinkLabel::clicked, &TfrmMain::lblLink2URLClick);
-    lblLink1URL->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    links->addWidget(lblLink1URL);
-    links->addStretch(1);
-    links->addWidget(lblLink2URL);
-  }
-  main->addWidget(panLinks);
+  BuildNavigation(main);
+  BuildLinkBar(main);
   pgcPrinc->addWidget(stsMain);
-
-  // One request at a time: the news and update buttons rest while one runs.
-  IdHTTP1 = new QtHttpClient(this);
-  IdHTTP1->setObjectName(QStringLiteral("IdHTTP1"));
-  updateBaseUrl_ = std::string(UpdateBaseURL());
-  connect(IdHTTP1, &QtHttpClient::busyChanged, this, [this](bool busy) {
-    btnNews->setEnabled(!busy);
-    btnUpdate->setEnabled(!busy);
-  });
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(100);
+  online_ = new OnlineChecks(this, brand_, programFolder_, btnNews, btnUpdate, Timer1);
+  IdHTTP1 = online_->Client();
+  binding_ = std::make_unique<LetterBinding>(*this);
+  BindEvents();
+}
+
+void TfrmMain::BuildWelcomePage() {
+  stsWelcome = Named(new QWidget(pgcPrinc), "stsWelcome");
+  auto* layout = new QVBoxLayout(stsWelcome);
+  prfWelcome = Named(new HtmlEditor(stsWelcome), "prfWelcome");
+  prfWelcome->SetBrowseMode(true);
+  layout->addWidget(prfWelcome, 1);
+  auto* panel = new QHBoxLayout;
+  panel->addStretch(1);
+  btnThanks = Named(new QPushButton(tr("Thanks, just show me the main application"), stsWelcome),
+                    "btnThanks");
+  btnThanks->setDefault(true);
+  panel->addWidget(btnThanks);
+  panel->addStretch(1);
+  layout->addLayout(panel);
+  pgcPrinc->addWidget(stsWelcome);
+}
+
+void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
+  auto* bar = new QHBoxLayout;
+  btnLoad = Named(new QPushButton(tr("Load Configuration"), stsMain), "btnLoad");
+  btnSave = Named(new QPushButton(tr("Save Configuration"), stsMain), "btnSave");
+  btnMakeMoney = Named(new QPushButton(tr("Make Money"), stsMain), "btnMakeMoney");
+  btnAbout = Named(new QPushButton(tr("About"), stsMain), "btnAbout");
+  const auto tool = [this](const char* name, const QString& hint, const QString& icon,
+                           QStyle::StandardPixmap fallback) {
+    auto* b = Named(new QToolButton(stsMain), name);
+    b->setToolTip(hint);
+    b->setAccessibleName(hint);
+    QIcon i = QIcon::fromTheme(icon);
+    b->setIcon(i.isNull() ? style()->standardIcon(fallback) : i);
+    b->setAutoRaise(true);
+    return b;
+  };
+  btnNews = tool("btnNews", tr("Check News"), QStringLiteral("mail-unread"),
+                 QStyle::SP_MessageBoxInformation);
+  btnUpdate = tool("btnUpdate", tr("Check Updates"), QStringLiteral("system-software-update"),
+                   QStyle::SP_BrowserReload);
+  btnHelp =
+      tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
+  for (QWidget* w : {static_cast<QWidget*>(btnLoad), static_cast<QWidget*>(btnSave),
+                     static_cast<QWidget*>(btnMakeMoney), static_cast<QWidget*>(btnAbout)}) {
+    bar->addWidget(w);
+  }
+  bar->addStretch(1);
+  bar->addWidget(btnNews);
+  bar->addWidget(btnUpdate);
+  bar->addWidget(btnHelp);
+  main->addLayout(bar);
+}
+
+void TfrmMain::BuildSteps() {
+  pgcMain = Named(new QStackedWidget(stsMain), "pgcMain");
+  general_ = new GeneralPage(*this, PathText(programFolder_));
+  featuresPage = EntryListPage::Features(*this, featureList_, fontFamilies_);
+  testimonialsPage = EntryListPage::Testimonials(*this, testimonialList_, fontFamilies_);
+  finish_ = new FinishPage(
+      *this, TemplatesFolder(), [this] { return CollectConfiguration(); },
+      PathText(programFolder_));
+  const std::pair<const char*, QWidget*> steps[] = {
+      {"bsSkinTabSheet1", general_},
+      {"bsSkinTabSheet2", EditorsPage::Headline(*this, *this, fontFamilies_)},
+      {"bsSkinTabSheet3", EditorsPage::Product(*this, *this, fontFamilies_)},
+      {"bsSkinTabSheet4", featuresPage},
+      {"bsSkinTabSheet6", testimonialsPage},
+      {"bsSkinTabSheet10", EditorsPage::Ending(*this, *this, fontFamilies_)},
+      {"bsSkinTabSheet11", new OrderPage(*this, fontFamilies_)},
+      {"bsSkinTabSheet12", finish_},
+  };
+  for (const auto& [name, page] : steps) {
+    page->setObjectName(QString::fromLatin1(name));
+    pgcMain->addWidget(page);
+  }
+}
+
+void TfrmMain::BuildNavigation(QVBoxLayout* main) {
+  panWizard = Named(new QFrame(stsMain), "panWizard");
+  auto* nav = new QHBoxLayout(panWizard);
+  nav->setContentsMargins(0, 0, 0, 0);
+  nav->addStretch(1);
+  btnBack = Named(new QPushButton(tr("Back"), panWizard), "btnBack");
+  btnNext = Named(new QPushButton(tr("Next"), panWizard), "btnNext");
+  btnBack->setToolTip(tr("Back (Alt+Left)"));
+  btnNext->setToolTip(tr("Next (Alt+Right)"));
+  nav->addWidget(btnBack);
+  nav->addWidget(btnNext);
+  main->addWidget(panWizard);
+}
+
+void TfrmMain::BuildLinkBar(QVBoxLayout* main) {
+  panLinks = Named(new QFrame(stsMain), "panLinks");
+  auto* links = new QHBoxLayout(panLinks);
+  links->setContentsMargins(0, 0, 0, 0);
+  const QString search = QStringLiteral("https://www.google.com/");
+  lblLink1URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink1URL");
+  lblLink2URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink2URL");
+  lblLink1URL->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  links->addWidget(lblLink1URL);
+  links->addStretch(1);
+  links->addWidget(lblLink2URL);
+  main->addWidget(panLinks);
+}
+
+// Every event of the window's controls goes to its handler; the toolbars
+// connect their own controls.
+void TfrmMain::BindEvents() {
+  Bind(btnThanks, &QPushButton::clicked, &TfrmMain::btnThanksClick);
+  Bind(btnLoad, &QPushButton::clicked, &TfrmMain::btnLoadClick);
+  Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
+  Bind(btnMakeMoney, &QPushButton::clicked, &TfrmMain::btnMakeMoneyClick);
+  Bind(btnAbout, &QPushButton::clicked, &TfrmMain::btnAboutClick);
+  Bind(btnNews, &QToolButton::clicked, &TfrmMain::btnNewsClick);
+  Bind(btnUpdate, &QToolButton::clicked, &TfrmMain::btnUpdateClick);
+  Bind(btnHelp, &QToolButton::clicked, &TfrmMain::btnHelpClick);
+  Bind(imgBanner, &ClickableLabel::clicked, &TfrmMain::imgBannerClick);
+  Bind(gifBanner, &ClickableLabel::clicked, &TfrmMain::gifBannerClick);
+  Bind(lblLink1URL, &LinkLabel::clicked, &TfrmMain::lblLink1URLClick);
+  Bind(lblLink2URL, &LinkLabel::clicked, &TfrmMain::lblLink2URLClick);
+  Bind(btnBack, &QPushButton::clicked, &TfrmMain::btnBackClick);
+  Bind(btnNext, &QPushButton::clicked, &TfrmMain::btnNextClick);
+  Bind(pgcMain, &QStackedWidget::currentChanged, &TfrmMain::RefreshPreviewIfShown);
   Bind(Timer1, &QTimer::timeout, &TfrmMain::Timer1Timer);
+
+  Bind(bsSkinButton1, &QPushButton::clicked, &TfrmMain::bsSkinButton1Click);
+  Bind(bsSkinButton2, &QPushButton::clicked, &TfrmMain::bsSkinButton2Click);
+  Bind(bsSkinButton4, &QPushButton::clicked, &TfrmMain::bsSkinButton4Click);
+  Bind(btnCreateFeat, &QPushButton::clicked, &TfrmMain::btnCreateFeatClick);
+  Bind(btnDeleteFeat, &QPushButton::clicked, &TfrmMain::btnDeleteFeatClick);
+  Bind(lbxFeatures, &QListWidget::itemSelectionChanged, &TfrmMain::lbxFeaturesListBoxClick);
+  Bind(btnCreateTest, &QPushButton::clicked, &TfrmMain::btnCreateTestClick);
+  Bind(btnDeleteTest, &QPushButton::clicked, &TfrmMain::btnDeleteTestClick);
+  Bind(lbxTestimonials, &QListWidget::itemSelectionChanged, &TfrmMain::lbxTestimonialsListBoxClick);
+  Bind(bsSkinButton3, &QPushButton::clicked, &TfrmMain::bsSkinButton3Click);
+  Bind(btnFinish, &QPushButton::clicked, &TfrmMain::btnFinishClick);
+  Bind(cbxTemplates, &QComboBox::currentIndexChanged, &TfrmMain::RefreshPreviewIfShown);
+  Bind(edtFilename, &QLineEdit::textChanged, &TfrmMain::RefreshPreflight);
+  connect(lstPreflight, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { Guarded([this, item] { lstPreflightActivate(item); }); });
 
   const auto shortcut = [this](const QKeySequence& keys, void (TfrmMain::*handler)()) {
     auto* s = new QShortcut(keys, this);
@@ -290,405 +250,6 @@ void TfrmMain::BuildWindow() {
   shortcut(QKeySequence::Open, &TfrmMain::btnLoadClick);
   shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &TfrmMain::btnBackClick);
   shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &TfrmMain::btnNextClick);
-}
-
-QWidget* TfrmMain::BuildStep1() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 1: General settings"), page));
-  auto* form = new QGridLayout;
-  int row = 0;
-  const auto text = [&](const QString& label, const char* name) {
-    auto* edit = Named(new QLineEdit(page), name);
-    form->addWidget(new QLabel(label, page), row, 0);
-    form->addWidget(edit, row, 1, 1, 2);
-    ++row;
-    return edit;
-  };
-  const auto picture = [&](const QString& label, const char* name, const char* button,
-                           QPushButton*& browse) {
-    auto* edit = Named(new QLineEdit(page), name);
-    browse = Named(new QPushButton(tr("Browse..."), page), button);
-    form->addWidget(new QLabel(label, page), row, 0);
-    form->addWidget(edit, row, 1);
-    form->addWidget(browse, row, 2);
-    ++row;
-    return edit;
-  };
-  edtPageTitle = text(tr("Page Title:"), "edtPageTitle");
-  edtFullName = text(tr("Your Full Name:"), "edtFullName");
-  edtCurrentDate = text(tr("Current Date:"), "edtCurrentDate");
-  form->addWidget(Note(tr("You can type a image url or browse for an image stored in your PC. In "
-                          "the last case, the image will be copied to the same folder of your "
-                          "output html file."),
-                       page),
-                  row++, 1, 1, 2);
-  edtHeaderPicture =
-      picture(tr("Header Picture:"), "edtHeaderPicture", "bsSkinButton1", bsSkinButton1);
-  edtCoverPicture =
-      picture(tr("Cover Picture:"), "edtCoverPicture", "bsSkinButton2", bsSkinButton2);
-  edtFooterPicture =
-      picture(tr("Footer Picture:"), "edtFooterPicture", "bsSkinButton4", bsSkinButton4);
-  cbxMainBgColor = Named(new ColorBox(page), "cbxMainBgColor");
-  cbxMainBgColor->SetValue(kColorWhite);
-  form->addWidget(new QLabel(tr("Background Color:"), page), row, 0);
-  form->addWidget(cbxMainBgColor, row++, 1, Qt::AlignLeft);
-  form->setColumnStretch(1, 1);
-  layout->addLayout(form);
-  layout->addStretch(1);
-  Bind(bsSkinButton1, &QPushButton::clicked, &TfrmMain::bsSkinButton1Click);
-  Bind(bsSkinButton2, &QPushButton::clicked, &TfrmMain::bsSkinButton2Click);
-  Bind(bsSkinButton4, &QPushButton::clicked, &TfrmMain::bsSkinButton4Click);
-  return page;
-}
-
-HtmlEditor* TfrmMain::AddEditor(QWidget* page, QVBoxLayout* layout, int tag, const QString& name,
-                                const QString& label, bool stretch) {
-  layout->addWidget(Note(label, page));
-  auto* toolbar = new FormatToolbar(tag, page);
-  layout->addWidget(toolbar);
-  toolbars.push_back(toolbar);
-  auto* editor = new HtmlEditor(page);
-  editor->setObjectName(name);
-  editor->SetUseDivOnCarriageReturn(true);
-  editor->setMinimumHeight(110);
-  layout->addWidget(editor, stretch ? 1 : 0);
-  return editor;
-}
-
-QWidget* TfrmMain::BuildStep2() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 2: Page Contents"), page));
-  prfEditor1 =
-      AddEditor(page, layout, 1, QStringLiteral("prfEditor1"),
-                tr("Enter the Main Headline. This should capture your reader's attention"), false);
-  prfEditor1->setFixedHeight(120);
-  layout->addWidget(
-      Note(tr("Enter the Sub Headline. This is to reinforce the main headline."), page));
-  edtAttention = Named(new QLineEdit(page), "edtAttention");
-  layout->addWidget(edtAttention);
-  prfEditor2 = AddEditor(page, layout, 2, QStringLiteral("prfEditor2"),
-                         tr("Enter the Introduction Paragraph. "), true);
-  return page;
-}
-
-QWidget* TfrmMain::BuildStep3() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 3: Aditional Page Contents"), page));
-  prfEditor3 = AddEditor(page, layout, 3, QStringLiteral("prfEditor3"),
-                         tr("Enter the Product Introduction."), true);
-  return page;
-}
-
-namespace {
-
-// The formatting controls of a list: colours, font, size and style.
-struct ListFormat {
-  ColorBox* bg;
-  ColorBox* fore;
-  QComboBox* font;
-  QSpinBox* size;
-  QCheckBox* bold;
-  QCheckBox* underline;
-  QCheckBox* italic;
-};
-
-ListFormat BuildListFormat(QWidget* page, QGridLayout* grid, int row, const char* prefix,
-                           const QStringList& families) {
-  const auto name = [prefix](const char* kind, const char* what) {
-    return QString::fromLatin1(kind) + QString::fromLatin1(prefix) + QString::fromLatin1(what);
-  };
-  ListFormat f{};
-  f.bg = new ColorBox(page);
-  f.bg->setObjectName(name("cbx", "BgColor"));
-  f.fore = new ColorBox(page);
-  f.fore->setObjectName(name("cbx", "Color"));
-  f.font = new QComboBox(page);
-  f.font->setObjectName(name("cbx", "Name"));
-  f.font->addItems(families);
-  f.font->setMaxVisibleItems(20);
-  f.size = new QSpinBox(page);
-  f.size->setObjectName(name("cbx", "Size"));
-  f.size->setRange(INT_MIN, INT_MAX);
-  f.size->setValue(kDefaultFontSize);
-  f.size->setMaximumWidth(90);
-  f.bold = new QCheckBox(QObject::tr("Bold"), page);
-  f.bold->setObjectName(name("chk", "Bold"));
-  f.underline = new QCheckBox(QObject::tr("Underline"), page);
-  f.underline->setObjectName(name("chk", "Underline"));
-  f.italic = new QCheckBox(QObject::tr("Italic"), page);
-  f.italic->setObjectName(name("chk", "Italic"));
-
-  grid->addWidget(new QLabel(QObject::tr("Background Color:"), page), row, 0);
-  grid->addWidget(f.bg, row, 1);
-  grid->addWidget(new QLabel(QObject::tr("Fore Color:"), page), row, 2);
-  grid->addWidget(f.fore, row, 3);
-  grid->addWidget(new QLabel(QObject::tr("Font Name:"), page), row + 1, 0);
-  grid->addWidget(f.font, row + 1, 1);
-  grid->addWidget(new QLabel(QObject::tr("Font Size:"), page), row + 1, 2);
-  grid->addWidget(f.size, row + 1, 3);
-  grid->addWidget(new QLabel(QObject::tr("Font Style:"), page), row + 2, 0);
-  auto* styles = new QHBoxLayout;
-  styles->addWidget(f.bold);
-  styles->addWidget(f.underline);
-  styles->addWidget(f.italic);
-  styles->addStretch(1);
-  grid->addLayout(styles, row + 2, 1, 1, 3);
-  return f;
-}
-
-}  // namespace
-
-QWidget* TfrmMain::BuildStep4() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 4: Features"), page));
-  auto* grid = new QGridLayout;
-  edtFeatureTitle = Named(new QLineEdit(page), "edtFeatureTitle");
-  memFeatureBody = Named(new QPlainTextEdit(page), "memFeatureBody");
-  btnCreateFeat = Named(new QPushButton(tr("Create Feature"), page), "btnCreateFeat");
-  btnDeleteFeat = Named(new QPushButton(tr("Delete Feature"), page), "btnDeleteFeat");
-  lbxFeatures = Named(new QListWidget(page), "lbxFeatures");
-  memFeatureDetails = Named(new QPlainTextEdit(page), "memFeatureDetails");
-  memFeatureDetails->setReadOnly(true);
-  grid->addWidget(new QLabel(tr("Title:"), page), 0, 0);
-  grid->addWidget(edtFeatureTitle, 0, 1);
-  grid->addWidget(new QLabel(tr("Body:"), page), 1, 0, Qt::AlignTop);
-  grid->addWidget(memFeatureBody, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnCreateFeat);
-  buttons->addWidget(btnDeleteFeat);
-  buttons->addStretch(1);
-  grid->addLayout(buttons, 2, 1);
-  grid->addWidget(new QLabel(tr("Features:"), page), 0, 2);
-  grid->addWidget(lbxFeatures, 1, 2, 2, 1);
-  grid->addWidget(new QLabel(tr("Feature details:"), page), 0, 3);
-  grid->addWidget(memFeatureDetails, 1, 3, 2, 1);
-  grid->setColumnStretch(1, 3);
-  grid->setColumnStretch(2, 1);
-  grid->setColumnStretch(3, 2);
-  layout->addLayout(grid, 1);
-
-  auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(page, format, 0, "F", fontFamilies_);
-  cbxFBgColor = f.bg;
-  cbxFColor = f.fore;
-  cbxFName = f.font;
-  cbxFSize = f.size;
-  chkFBold = f.bold;
-  chkFUnderline = f.underline;
-  chkFItalic = f.italic;
-  cbxFBgColor->SetValue(kColorLightCream);
-  cbxFColor->SetValue(kColorBlack);
-  SetFontBoxText(cbxFName, QString::fromLatin1(kDefaultFontName));
-  format->setColumnStretch(4, 1);
-  layout->addLayout(format);
-
-  Bind(btnCreateFeat, &QPushButton::clicked, &TfrmMain::btnCreateFeatClick);
-  Bind(btnDeleteFeat, &QPushButton::clicked, &TfrmMain::btnDeleteFeatClick);
-  Bind(lbxFeatures, &QListWidget::itemSelectionChanged, &TfrmMain::lbxFeaturesListBoxClick);
-  return page;
-}
-
-QWidget* TfrmMain::BuildStep5() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 5: Testimonials"), page));
-  auto* grid = new QGridLayout;
-  edtTestName = Named(new QLineEdit(page), "edtTestName");
-  edtTestWebsite = Named(new QLineEdit(page), "edtTestWebsite");
-  memTest = Named(new QPlainTextEdit(page), "memTest");
-  btnCreateTest = Named(new QPushButton(tr("Create Testimonial"), page), "btnCreateTest");
-  btnDeleteTest = Named(new QPushButton(tr("Delete Testimonial"), page), "btnDeleteTest");
-  lbxTestimonials = Named(new QListWidget(page), "lbxTestimonials");
-  memTestDetails = Named(new QPlainTextEdit(page), "memTestDetails");
-  memTestDetails->setReadOnly(true);
-  grid->addWidget(new QLabel(tr("Name:"), page), 0, 0);
-  grid->addWidget(edtTestName, 0, 1);
-  grid->addWidget(new QLabel(tr(" Website:"), page), 1, 0);
-  grid->addWidget(edtTestWebsite, 1, 1);
-  grid->addWidget(new QLabel(tr("Content:"), page), 2, 0, Qt::AlignTop);
-  grid->addWidget(memTest, 2, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnCreateTest);
-  buttons->addWidget(btnDeleteTest);
-  buttons->addStretch(1);
-  grid->addLayout(buttons, 3, 1);
-  grid->addWidget(new QLabel(tr("Testimonials:"), page), 0, 2);
-  grid->addWidget(lbxTestimonials, 1, 2, 3, 1);
-  grid->addWidget(new QLabel(tr("Testimonial details:"), page), 0, 3);
-  grid->addWidget(memTestDetails, 1, 3, 3, 1);
-  grid->setColumnStretch(1, 3);
-  grid->setColumnStretch(2, 1);
-  grid->setColumnStretch(3, 2);
-  layout->addLayout(grid, 1);
-
-  auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(page, format, 0, "T", fontFamilies_);
-  cbxTBgColor = f.bg;
-  cbxTColor = f.fore;
-  cbxTName = f.font;
-  cbxTSize = f.size;
-  chkTBold = f.bold;
-  chkTUnderline = f.underline;
-  chkTItalic = f.italic;
-  cbxTBgColor->SetValue(kColorLightCream);
-  cbxTColor->SetValue(kColorBlack);
-  SetFontBoxText(cbxTName, QString::fromLatin1(kDefaultFontName));
-  format->setColumnStretch(4, 1);
-  layout->addLayout(format);
-
-  Bind(btnCreateTest, &QPushButton::clicked, &TfrmMain::btnCreateTestClick);
-  Bind(btnDeleteTest, &QPushButton::clicked, &TfrmMain::btnDeleteTestClick);
-  Bind(lbxTestimonials, &QListWidget::itemSelectionChanged, &TfrmMain::lbxTestimonialsListBoxClick);
-  return page;
-}
-
-QWidget* TfrmMain::BuildStep6() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 6: Ending Page Contents"), page));
-  prfEditor10 = AddEditor(page, layout, 10, QStringLiteral("prfEditor10"),
-                          tr("Enter the Closing Statement."), true);
-  prfEditor11 = AddEditor(page, layout, 11, QStringLiteral("prfEditor11"),
-                          tr("Your bottom statement. This acts like a P.S."), true);
-  return page;
-}
-
-QWidget* TfrmMain::BuildStep7() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 7: Order Link Options"), page));
-  layout->addWidget(Note(tr("Enter the Direct Link to your Order Product Page."), page));
-  edtDirectLink = Named(new QLineEdit(page), "edtDirectLink");
-  layout->addWidget(edtDirectLink);
-
-  layout->addWidget(Note(tr("If you use Clickbank enter the account data here."), page));
-  auto* cb = new QFormLayout;
-  edtClickBankName = Named(new QLineEdit(page), "edtClickBankName");
-  edtProductName = Named(new QLineEdit(page), "edtProductName");
-  edtDescription = Named(new QLineEdit(page), "edtDescription");
-  cb->addRow(tr("Clickbank Name:"), edtClickBankName);
-  cb->addRow(tr("Product Name:"), edtProductName);
-  cb->addRow(tr("Description:"), edtDescription);
-  layout->addLayout(cb);
-
-  layout->addWidget(Note(tr("If you use Paypal, create the product button in your Paypal account "
-                            "and paste this code here."),
-                         page));
-  memPaypalCode = Named(new QPlainTextEdit(page), "memPaypalCode");
-  layout->addWidget(memPaypalCode, 1);
-  auto* affiliate = new QHBoxLayout;
-  affiliate->addWidget(new QLabel(tr("Enter your Affiliate ID (Paypal Email):"), page));
-  edtPaypalEmail = Named(new QLineEdit(page), "edtPaypalEmail");
-  affiliate->addWidget(edtPaypalEmail, 1);
-  affiliate->addWidget(new QLabel(tr("Optional"), page));
-  layout->addLayout(affiliate);
-
-  // The order link's format: kept in the letter and its files, never shown.
-  auto* hidden = new QWidget(page);
-  hidden->setObjectName(QStringLiteral("panOrderFormat"));
-  auto* hiddenLayout = new QVBoxLayout(hidden);
-  hiddenLayout->addWidget(new QLabel(tr("Enter the format for your Order Link."), hidden));
-  auto* format = new QGridLayout;
-  const ListFormat f = BuildListFormat(hidden, format, 0, "O", fontFamilies_);
-  hiddenLayout->addLayout(format);
-  cbxOBgColor = f.bg;
-  cbxOColor = f.fore;
-  cbxOName = f.font;
-  cbxOSize = f.size;
-  chkOBold = f.bold;
-  chkOUnderline = f.underline;
-  chkOItalic = f.italic;
-  cbxOBgColor->SetValue(kColorMoneyGreen);
-  cbxOColor->SetValue(kColorBlack);
-  SetFontBoxText(cbxOName, QString::fromLatin1(kDefaultFontName));
-  hidden->hide();
-  layout->addWidget(hidden);
-  return page;
-}
-
-QWidget* TfrmMain::BuildStep8() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(Heading(tr("Step 8: Finish"), page));
-  layout->addWidget(
-      new QLabel(tr("Select a template and enter a name for the generated output file:"), page));
-
-  auto* chooser = new QHBoxLayout;
-  chooser->addWidget(new QLabel(tr("Template:"), page));
-  cbxTemplates = Named(new QComboBox(page), "cbxTemplates");
-  cbxTemplates->setIconSize(QSize(96, 72));
-  cbxTemplates->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  chooser->addWidget(cbxTemplates);
-  chooser->addStretch(1);
-  layout->addLayout(chooser);
-
-  // The page as Finish would write it, and what is worth a look before that.
-  auto* middle = new QHBoxLayout;
-  grpPreview = Named(new QGroupBox(tr("Preview"), page), "grpPreview");
-  auto* previewLayout = new QVBoxLayout(grpPreview);
-  pagePreview = Named(new PagePreview(grpPreview), "pagePreview");
-  previewLayout->addWidget(pagePreview);
-  middle->addWidget(grpPreview, 3);
-  auto* checks = Named(new QGroupBox(tr("Before you finish"), page), "grpPreflight");
-  auto* checksLayout = new QVBoxLayout(checks);
-  lstPreflight = Named(new QListWidget(checks), "lstPreflight");
-  lstPreflight->setWordWrap(true);
-  lstPreflight->setTextElideMode(Qt::ElideNone);
-  lstPreflight->setToolTip(tr("Double-click an item to go to its value"));
-  checksLayout->addWidget(lstPreflight, 1);
-  lblPreflightOk =
-      Named(new QLabel(tr("Nothing to look at: the page has everything it needs."), checks),
-            "lblPreflightOk");
-  lblPreflightOk->setWordWrap(true);
-  lblPreflightOk->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  checksLayout->addWidget(lblPreflightOk, 1);
-  middle->addWidget(checks, 1);
-  layout->addLayout(middle, 1);
-
-  auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(tr("Output filename:"), page));
-  edtFilename = Named(new QLineEdit(page), "edtFilename");
-  row->addWidget(edtFilename, 1);
-  bsSkinButton3 = Named(new QPushButton(tr("Browse..."), page), "bsSkinButton3");
-  row->addWidget(bsSkinButton3);
-  layout->addLayout(row);
-  auto* finish = new QHBoxLayout;
-  btnFinish = Named(new QPushButton(tr("Save generated code"), page), "btnFinish");
-  finish->addWidget(btnFinish);
-  finish->addStretch(1);
-  layout->addLayout(finish);
-  Bind(bsSkinButton3, &QPushButton::clicked, &TfrmMain::bsSkinButton3Click);
-  Bind(btnFinish, &QPushButton::clicked, &TfrmMain::btnFinishClick);
-  Bind(cbxTemplates, &QComboBox::currentIndexChanged, &TfrmMain::RefreshPreviewIfShown);
-  Bind(edtFilename, &QLineEdit::textChanged, &TfrmMain::RefreshPreflight);
-  connect(lstPreflight, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { Guarded([this, item] { lstPreflightActivate(item); }); });
-  return page;
-}
-
-void TfrmMain::ConnectToolbar(FormatToolbar* t) {
-  connect(t->fontName, &QComboBox::currentTextChanged, this,
-          [this, box = t->fontName] { Guarded([this, box] { cbxFontName1Change(box); }); });
-  connect(t->fontSize, &QComboBox::currentTextChanged, this,
-          [this, box = t->fontSize] { Guarded([this, box] { cbxFontSize1Change(box); }); });
-  const std::pair<QToolButton*, void (TfrmMain::*)(QWidget*)> buttons[] = {
-      {t->bold, &TfrmMain::btnBold1Click},           {t->italic, &TfrmMain::btnItalic1Click},
-      {t->underline, &TfrmMain::btnUnderline1Click}, {t->number, &TfrmMain::btnNumber1Click},
-      {t->bullets, &TfrmMain::btnPlecas1Click},      {t->outdent, &TfrmMain::btnOutdent1Click},
-      {t->indent, &TfrmMain::btnIdent1Click},        {t->alignLeft, &TfrmMain::btnLeft1Click},
-      {t->center, &TfrmMain::btnCenter1Click},       {t->alignRight, &TfrmMain::btnRight1Click},
-      {t->justify, &TfrmMain::btnAlign1Click},       {t->fontColor, &TfrmMain::btnFontColor1Click},
-      {t->backColor, &TfrmMain::btnBGColor1Click},
-  };
-  for (const auto& [button, handler] : buttons) {
-    connect(button, &QToolButton::clicked, this, [this, button, handler] {
-      Guarded([this, button, handler] { (this->*handler)(button); });
-    });
-  }
 }
 
 // ---------------------------------------------------------------------------
@@ -702,15 +263,9 @@ void TfrmMain::FormCreate() {
   pgcMain->setCurrentIndex(0);
   UpdateWizardButtons();
 
-  // The editors' font lists, "Times New Roman" preselected where there is one.
-  // Every preselection sends the font name to its editor.
-  const QStringList& families = fontFamilies_;
-  const int times = IndexOfFamily(families, QStringLiteral("Times New Roman"));
-  for (FormatToolbar* t : toolbars) {
-    t->fontName->addItems(families);
-    t->fontName->setCurrentIndex(-1);
-    ConnectToolbar(t);
-  }
+  // "Times New Roman" preselected in the editors' font lists where there is
+  // one; every preselection sends the font name to its editor.
+  const int times = IndexOfFamily(fontFamilies_, QStringLiteral("Times New Roman"));
   for (FormatToolbar* t : toolbars) {
     t->fontName->setCurrentIndex(times);
   }
@@ -749,19 +304,8 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == panBanner && event->type() == QEvent::Resize) {
-    FormResize();
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
 void TfrmMain::FormResize() {
-  // Centre both banner views in the banner panel.
-  for (QLabel* view : {imgBanner, gifBanner}) {
-    view->move(panBanner->width() / 2 - view->width() / 2,
-               panBanner->height() / 2 - view->height() / 2);
-  }
+  panBanner->CentreViews();
 }
 
 void TfrmMain::btnThanksClick() {
@@ -777,104 +321,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
-  // A request in flight ends now; the handler waiting for it sees closing_
-  // and goes no further.
-  closing_ = true;
-  Timer1->stop();
-  IdHTTP1->Disconnect();
-}
-
-// ---------------------------------------------------------------------------
-// News and live update.
-
-void TfrmMain::btnNewsClick() {
-  if (IdHTTP1->Busy()) {
-    return;
-  }
-  newsList_.clear();
-  bool ok = false;
-  if (const auto level = ActiveNewsLevel(brand_)) {
-    NewsListResult result = FetchNewsList(*IdHTTP1, *level, brand_.BranderCode);
-    if (closing_) {
-      return;
-    }
-    if (!result.message.empty()) {
-      MessageBox::Warning(this, Q(result.message));
-    }
-    ok = result.ok;
-    newsList_ = std::move(result.items);
-  }
-  if (ok && !newsList_.empty()) {
-    TfrmNews news(newsList_, brand_, programFolder_, *IdHTTP1, this);
-    news.exec();
-    return;
-  }
-  MessageBox::Information(this, tr("There's no news for this application!"));
-}
-
-void TfrmMain::ShowNewsBalloon(const QString& text) {
-  ::ShowNewsBalloon(btnNews, text);
-}
-
-void TfrmMain::Timer1Timer() {
-  Timer1->stop();
-  if (IdHTTP1->Busy()) {
-    Timer1->start();  // never overlap a request the user started; try again shortly
-    return;
-  }
-  const auto balloon = StartupNewsBalloon(*IdHTTP1, brand_, programFolder_);
-  if (closing_) {
-    return;
-  }
-  if (balloon) {
-    ShowNewsBalloon(Q(*balloon));
-  }
-  CheckForUpdate(true);
-}
-
-void TfrmMain::btnUpdateClick() {
-  if (!IdHTTP1->Busy()) {
-    CheckForUpdate(false);
-  }
-}
-
-void TfrmMain::CheckForUpdate(bool quiet) {
-  UpdateCheck check;
-  try {
-    check = CheckForUpdateInfo(*IdHTTP1, programFolder_, updateBaseUrl_);
-  } catch (const FileError&) {
-    // A program folder that cannot take the information file: no update can
-    // be checked. Only a check the user asked for says why.
-    if (!quiet && !closing_) {
-      throw;
-    }
-    return;
-  }
-  if (closing_) {
-    return;
-  }
-  if (!check.available) {
-    if (!quiet) {
-      MessageBox::Information(this, Q(std::string(kNoUpdatesMessage)));
-    }
-    return;
-  }
-  if (MessageBox::Show(this, MessageBox::Kind::Information, Q(UpdateQuestion(check.version_text)),
-                       true) != MessageBox::Button::Ok) {
-    return;
-  }
-  const std::filesystem::path updater = UpdaterPath(programFolder_);
-  if (!std::filesystem::is_regular_file(updater)) {
-    MessageBox::Warning(this, Q(std::string(kUpdaterMissingMessage)));
-    return;
-  }
-  if (MessageBox::Show(this, MessageBox::Kind::Information, Q(std::string(kUpdateCloseQuestion)),
-                       true) != MessageBox::Button::Ok) {
-    return;
-  }
-  StartProgram(QString::fromStdString(updater.string()),
-               Q(UpdaterParameters(updateBaseUrl_)).split(QLatin1Char(' ')));
-  close();
+  online_->Close();
 }
 
 // ---------------------------------------------------------------------------
@@ -891,66 +338,14 @@ void TfrmMain::LoadBrandSettings() {
   btnNews->setVisible(NewsButtonVisible(brand_));
   btnMakeMoney->setText(Q(MakeMoneyCaption(brand_)));
   welcomeText_ = Q(brand_.WelcomeText);
-
-  // The banner: a still picture or an animation, the strip 10 pixels higher.
-  const Qt::CursorShape cursor = BannerHasLink(brand_) ? Qt::PointingHandCursor : Qt::ArrowCursor;
-  imgBanner->setCursor(cursor);
-  gifBanner->setCursor(cursor);
-  bool bannerShown = false;
-  if (const auto image = LocateBannerImage(programFolder_, brand_)) {
-    const QString file = QString::fromStdString(image->file.string());
-    const QByteArray format = QByteArray::fromStdString(image->format);
-    if (image->animated) {
-      auto* movie = new QMovie(file, "gif", gifBanner);
-      if (movie->isValid() && movie->jumpToFrame(0)) {
-        gifBanner->setMovie(movie);
-        gifBanner->resize(movie->currentPixmap().size());
-        movie->start();
-        imgBanner->hide();
-        gifBanner->show();
-        panBanner->setFixedHeight(gifBanner->height() + 10);
-        bannerShown = true;
-      } else {
-        delete movie;
-      }
-    } else {
-      QImageReader reader(file, format);
-      reader.setDecideFormatFromContent(true);
-      QImage picture = reader.read();
-      if (!picture.isNull()) {
-        imgBanner->setPixmap(QPixmap::fromImage(picture));
-        imgBanner->resize(picture.size());
-        gifBanner->hide();
-        imgBanner->show();
-        panBanner->setFixedHeight(imgBanner->height() + 10);
-        bannerShown = true;
-      }
-    }
-  }
-  panBanner->setVisible(bannerShown);
-
-  // The link bar.
+  panBanner->ShowBanner(programFolder_, brand_);
   panLinks->setVisible(LinkBarVisible(brand_));
   lblLink1URL->setText(Q(brand_.FirstLinkCaption));
   lblLink1URL->SetUrl(Q(brand_.FirstLinkURL));
   lblLink2URL->setText(Q(brand_.SecondLinkCaption));
   lblLink2URL->SetUrl(Q(brand_.SecondLinkURL));
-
-  // The skin replaces the built-in look; the icon becomes the window's.
-  const std::filesystem::path skin = programFolder_ / kSkinFileName;
-  if (std::filesystem::exists(skin)) {
-    if (const auto sheet = UnpackSkin(ReadFileBytes(skin))) {
-      qApp->setStyleSheet(Q(*sheet));
-    }
-  }
-  const QString icon = QString::fromStdString((programFolder_ / kIconFileName).string());
-  if (QFileInfo::exists(icon)) {
-    const QIcon windowIcon(icon);
-    if (!windowIcon.availableSizes().isEmpty()) {
-      QApplication::setWindowIcon(windowIcon);
-      setWindowIcon(windowIcon);
-    }
-  }
+  ApplyBrandSkin(programFolder_);
+  ApplyBrandIcon(programFolder_, this);
 }
 
 void TfrmMain::imgBannerClick() {
@@ -958,11 +353,9 @@ void TfrmMain::imgBannerClick() {
     OpenUrlInBrowser(Q(brand_.BannerURL));
   }
 }
-
 void TfrmMain::gifBannerClick() {
   imgBannerClick();
 }
-
 void TfrmMain::lblLink1URLClick() {
   OpenUrlInBrowser(lblLink1URL->Url());
 }
@@ -975,14 +368,13 @@ void TfrmMain::btnMakeMoneyClick() {
 void TfrmMain::btnHelpClick() {
   OpenUrlInBrowser(Q(brand_.AppHelpURL));
 }
-
 void TfrmMain::btnAboutClick() {
   TfrmAbout about(brand_, this);
   about.exec();
 }
 
 // ---------------------------------------------------------------------------
-// Wizard navigation.
+// Wizard navigation and the steps' handlers.
 
 void TfrmMain::UpdateWizardButtons() {
   const int page = pgcMain->currentIndex();
@@ -1004,246 +396,53 @@ void TfrmMain::btnBackClick() {
   UpdateWizardButtons();
 }
 
-void TfrmMain::BrowsePicture(QLineEdit* target) {
-  const QString path = FileDialog::GetOpenFileName(
-      this, tr("Open picture"), pictureDialogFolder_,
-      QStringLiteral("All (*.bmp;*.gif;*.jpg;*.png)|*.bmp;*.gif;*.jpg;*.png|Bitmaps "
-                     "(*.bmp)|*.bmp|Gif (*.gif)|*.gif|Jpg (*.jpg)|*.jpg|Png (*.png)|*.png"));
-  if (path.isEmpty()) {
+void TfrmMain::RefreshPreviewIfShown() {
+  if (pgcMain->currentWidget() == finish_) {
+    RefreshPreview();
+  }
+}
+
+// Leads to the value a pre-flight item is about: its step, and the focus in it.
+void TfrmMain::lstPreflightActivate(QListWidgetItem* item) {
+  QWidget* control = findChild<QWidget*>(item->data(Qt::UserRole).toString());
+  if (control == nullptr) {
     return;
   }
-  const QFileInfo info(path);
-  pictureDialogFolder_ = info.absolutePath();
-  target->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
-}
-
-void TfrmMain::bsSkinButton1Click() {
-  BrowsePicture(edtHeaderPicture);
-}
-void TfrmMain::bsSkinButton2Click() {
-  BrowsePicture(edtCoverPicture);
-}
-void TfrmMain::bsSkinButton4Click() {
-  BrowsePicture(edtFooterPicture);
-}
-
-// ---------------------------------------------------------------------------
-// Features and testimonials.
-
-void TfrmMain::ShowListNames(QListWidget* box, const std::vector<std::string>& names) {
-  const QSignalBlocker block(box);
-  box->clear();
-  for (const auto& name : names) {
-    box->addItem(Q(name));
+  for (int step = 0; step < pgcMain->count(); ++step) {
+    if (pgcMain->widget(step)->isAncestorOf(control)) {
+      pgcMain->setCurrentIndex(step);
+      UpdateWizardButtons();
+      control->setFocus(Qt::OtherFocusReason);
+      return;
+    }
   }
-  box->clearSelection();
-  box->setCurrentRow(-1);
-}
-
-void TfrmMain::btnCreateFeatClick() {
-  const ListEdit edit = featureList_.Create(S(edtFeatureTitle->text()), MemoText(memFeatureBody));
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  ShowListNames(lbxFeatures, featureList_.display_names());
-  edtFeatureTitle->clear();
-  memFeatureBody->clear();
-  edtFeatureTitle->setFocus();
-}
-
-void TfrmMain::btnDeleteFeatClick() {
-  const int row = lbxFeatures->currentRow();
-  const bool selected = row >= 0 && lbxFeatures->item(row)->isSelected();
-  const ListEdit edit = featureList_.Delete(
-      selected ? std::optional<std::size_t>(static_cast<std::size_t>(row)) : std::nullopt);
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  if (edit.changed) {
-    ShowListNames(lbxFeatures, featureList_.display_names());
-    memFeatureDetails->clear();
-  }
-}
-
-void TfrmMain::lbxFeaturesListBoxClick() {
-  const int row = lbxFeatures->currentRow();
-  if (row < 0 || !lbxFeatures->item(row)->isSelected()) {
-    return;
-  }
-  SetMemoText(memFeatureDetails, featureList_.Details(static_cast<std::size_t>(row)));
-}
-
-void TfrmMain::btnCreateTestClick() {
-  const ListEdit edit =
-      testimonialList_.Create(S(edtTestName->text()), S(edtTestWebsite->text()), MemoText(memTest));
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  ShowListNames(lbxTestimonials, testimonialList_.display_names());
-  edtTestName->clear();
-  edtTestWebsite->clear();
-  memTest->clear();
-  edtTestName->setFocus();
-}
-
-void TfrmMain::btnDeleteTestClick() {
-  const int row = lbxTestimonials->currentRow();
-  const bool selected = row >= 0 && lbxTestimonials->item(row)->isSelected();
-  const ListEdit edit = testimonialList_.Delete(
-      selected ? std::optional<std::size_t>(static_cast<std::size_t>(row)) : std::nullopt);
-  if (edit.warning) {
-    MessageBox::Warning(this, Q(*edit.warning));
-    return;
-  }
-  if (edit.changed) {
-    ShowListNames(lbxTestimonials, testimonialList_.display_names());
-    memTestDetails->clear();
-  }
-}
-
-void TfrmMain::lbxTestimonialsListBoxClick() {
-  const int row = lbxTestimonials->currentRow();
-  if (row < 0 || !lbxTestimonials->item(row)->isSelected()) {
-    return;
-  }
-  SetMemoText(memTestDetails, testimonialList_.Details(static_cast<std::size_t>(row)));
 }
 
 // ---------------------------------------------------------------------------
 // The letter and its configuration files.
 
-QString TfrmMain::FontBoxText(const QComboBox* box) const {
-  return box->currentIndex() >= 0 ? box->currentText() : box->placeholderText();
-}
-
-void TfrmMain::SetFontBoxText(QComboBox* box, const QString& name) {
-  // A name that is not listed leaves the box without a selection, still
-  // showing what it showed before.
-  const QString previous = FontBoxText(box);
-  const int index = box->findText(name, Qt::MatchFixedString);
-  if (index >= 0) {
-    box->setCurrentIndex(index);
-    box->setPlaceholderText(QString());
-  } else {
-    box->setCurrentIndex(-1);
-    box->setPlaceholderText(previous);
-  }
-}
-
 LetterConfiguration TfrmMain::CollectConfiguration() const {
-  LetterConfiguration l;
-  l.edtPageTitle = S(edtPageTitle->text());
-  l.edtFullName = S(edtFullName->text());
-  l.edtCurrentDate = S(edtCurrentDate->text());
-  l.edtHeaderPicture = S(edtHeaderPicture->text());
-  l.edtCoverPicture = S(edtCoverPicture->text());
-  l.edtFooterPicture = S(edtFooterPicture->text());
-  l.cbxMainBgColor = cbxMainBgColor->Value();
-  l.prfEditor1.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor1->GetHtml())));
-  l.edtAttention = S(edtAttention->text());
-  l.prfEditor2.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor2->GetHtml())));
-  l.prfEditor3.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor3->GetHtml())));
-  l.FeatureList = featureList_.entries();
-  l.cbxFBgColor = cbxFBgColor->Value();
-  l.cbxFColor = cbxFColor->Value();
-  l.cbxFName = S(FontBoxText(cbxFName));
-  l.cbxFSize = cbxFSize->value();
-  l.chkFBold = chkFBold->isChecked();
-  l.chkFUnderline = chkFUnderline->isChecked();
-  l.chkFItalic = chkFItalic->isChecked();
-  l.TestimonialList = testimonialList_.entries();
-  l.cbxTBgColor = cbxTBgColor->Value();
-  l.cbxTColor = cbxTColor->Value();
-  l.cbxTName = S(FontBoxText(cbxTName));
-  l.cbxTSize = cbxTSize->value();
-  l.chkTBold = chkTBold->isChecked();
-  l.chkTUnderline = chkTUnderline->isChecked();
-  l.chkTItalic = chkTItalic->isChecked();
-  l.prfEditor10.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor10->GetHtml())));
-  l.prfEditor11.SetHtml(S(HtmlEditor::BodyContentOf(prfEditor11->GetHtml())));
-  l.edtDirectLink = S(edtDirectLink->text());
-  l.edtClickBankName = S(edtClickBankName->text());
-  l.edtProductName = S(edtProductName->text());
-  l.edtDescription = S(edtDescription->text());
-  l.memPaypalCode = MemoText(memPaypalCode);
-  l.edtPaypalEmail = S(edtPaypalEmail->text());
-  l.cbxOBgColor = cbxOBgColor->Value();
-  l.cbxOColor = cbxOColor->Value();
-  l.cbxOName = S(FontBoxText(cbxOName));
-  l.cbxOSize = cbxOSize->value();
-  l.chkOBold = chkOBold->isChecked();
-  l.chkOUnderline = chkOUnderline->isChecked();
-  l.chkOItalic = chkOItalic->isChecked();
-  return l;
+  return binding_->Collect();
 }
 
-void TfrmMain::ApplyConfiguration(const LetterConfiguration& l) {
-  edtPageTitle->setText(Q(l.edtPageTitle));
-  edtFullName->setText(Q(l.edtFullName));
-  edtCurrentDate->setText(Q(l.edtCurrentDate));
-  edtHeaderPicture->setText(Q(l.edtHeaderPicture));
-  edtCoverPicture->setText(Q(l.edtCoverPicture));
-  edtFooterPicture->setText(Q(l.edtFooterPicture));
-  cbxMainBgColor->SetValue(l.cbxMainBgColor);
-  prfEditor1->SetHtml(Q(l.prfEditor1.body()));
-  edtAttention->setText(Q(l.edtAttention));
-  prfEditor2->SetHtml(Q(l.prfEditor2.body()));
-  prfEditor3->SetHtml(Q(l.prfEditor3.body()));
-  featureList_.Assign(l.FeatureList);
-  ShowListNames(lbxFeatures, featureList_.display_names());
-  cbxFBgColor->SetValue(l.cbxFBgColor);
-  cbxFColor->SetValue(l.cbxFColor);
-  SetFontBoxText(cbxFName, Q(l.cbxFName));
-  cbxFSize->setValue(l.cbxFSize);
-  chkFUnderline->setChecked(l.chkFUnderline);
-  chkFItalic->setChecked(l.chkFItalic);
-  chkFBold->setChecked(l.chkFBold);
-  testimonialList_.Assign(l.TestimonialList);
-  ShowListNames(lbxTestimonials, testimonialList_.display_names());
-  cbxTBgColor->SetValue(l.cbxTBgColor);
-  cbxTColor->SetValue(l.cbxTColor);
-  SetFontBoxText(cbxTName, Q(l.cbxTName));
-  cbxTSize->setValue(l.cbxTSize);
-  chkTUnderline->setChecked(l.chkTUnderline);
-  chkTItalic->setChecked(l.chkTItalic);
-  chkTBold->setChecked(l.chkTBold);
-  prfEditor10->SetHtml(Q(l.prfEditor10.body()));
-  prfEditor11->SetHtml(Q(l.prfEditor11.body()));
-  edtDirectLink->setText(Q(l.edtDirectLink));
-  edtClickBankName->setText(Q(l.edtClickBankName));
-  edtProductName->setText(Q(l.edtProductName));
-  edtDescription->setText(Q(l.edtDescription));
-  SetMemoText(memPaypalCode, l.memPaypalCode);
-  edtPaypalEmail->setText(Q(l.edtPaypalEmail));
-  cbxOBgColor->SetValue(l.cbxOBgColor);
-  cbxOColor->SetValue(l.cbxOColor);
-  SetFontBoxText(cbxOName, Q(l.cbxOName));
-  cbxOSize->setValue(l.cbxOSize);
-  chkOUnderline->setChecked(l.chkOUnderline);
-  chkOItalic->setChecked(l.chkOItalic);
-  chkOBold->setChecked(l.chkOBold);
+void TfrmMain::ApplyConfiguration(const LetterConfiguration& letter) {
+  binding_->Apply(letter);
   RefreshPreviewIfShown();
 }
 
 void TfrmMain::btnSaveClick() {
-  QString path = FileDialog::GetSaveFileName(this, tr("Save file"), configSaveFolder_,
-                                             QStringLiteral("Settings files (*.set)|*.set"));
+  const QString path = FileDialog::AskSavePath(this, tr("Save file"), configSaveFolder_,
+                                               QStringLiteral("Settings files (*.set)|*.set"),
+                                               QStringLiteral("set"));
   if (path.isEmpty()) {
     return;
   }
-  if (QFileInfo(path).suffix().compare(QStringLiteral("set"), Qt::CaseInsensitive) != 0) {
-    path += QStringLiteral(".set");
-  }
-  configSaveFolder_ = QFileInfo(path).absolutePath();
   SaveConfiguration(path);
   MessageBox::Information(this, tr("Configuration saved successfully!"));
 }
 
 void TfrmMain::SaveConfiguration(const QString& path) {
-  wordlark::SaveConfiguration(std::filesystem::path(S(path)), CollectConfiguration());
+  wordlark::SaveConfiguration(PathOf(path), CollectConfiguration());
 }
 
 void TfrmMain::btnLoadClick() {
@@ -1261,228 +460,9 @@ void TfrmMain::LoadConfiguration(const QString& path) {
   // All or nothing: the file is read and checked whole before a control
   // changes, so a bad value leaves the letter as it was.
   LetterConfiguration letter = CollectConfiguration();
-  if (wordlark::LoadConfiguration(std::filesystem::path(S(path)), letter)) {
+  if (wordlark::LoadConfiguration(PathOf(path), letter)) {
     ApplyConfiguration(letter);
   }
 }
 
-// ---------------------------------------------------------------------------
-// Step 8: the template catalogue and the finished page.
-
-void TfrmMain::FillTemplateList() {
-  cbxTemplates->clear();
-  templates_.clear();
-  try {
-    templates_ = ScanTemplates(TemplatesFolder());
-  } catch (const std::exception& e) {
-    // Start-up goes on with an empty catalogue; Finish then makes nothing.
-    QTimer::singleShot(
-        0, this, [this, text = QString::fromUtf8(e.what())] { MessageBox::Error(this, text); });
-  }
-  const QSignalBlocker quiet(cbxTemplates);
-  for (const auto& entry : templates_) {
-    // A template's thumbnail is the picture of the same name beside it.
-    std::filesystem::path thumbnail = entry.file;
-    thumbnail.replace_extension(".png");
-    std::error_code ec;
-    cbxTemplates->addItem(
-        std::filesystem::is_regular_file(thumbnail, ec) ? QIcon(Q(thumbnail.string())) : QIcon(),
-        Q(entry.name));
-  }
-  if (cbxTemplates->count() > 0) {
-    cbxTemplates->setCurrentIndex(0);
-  }
-}
-
-void TfrmMain::bsSkinButton3Click() {
-  QString path = FileDialog::GetSaveFileName(this, tr("Save file"), pageDialogFolder_,
-                                             QStringLiteral("HTML files|*.html"));
-  if (path.isEmpty()) {
-    return;
-  }
-  if (QFileInfo(path).suffix().compare(QStringLiteral("html"), Qt::CaseInsensitive) != 0) {
-    path += QStringLiteral(".html");
-  }
-  pageDialogFolder_ = QFileInfo(path).absolutePath();
-  edtFilename->setText(path);
-}
-
-std::filesystem::path TfrmMain::SelectedTemplateFile() const {
-  const int index = cbxTemplates->currentIndex();
-  return (index >= 0 && index < static_cast<int>(templates_.size())) ? templates_[index].file
-                                                                     : std::filesystem::path();
-}
-
-void TfrmMain::RefreshPreviewIfShown() {
-  if (pgcMain->currentIndex() == pgcMain->count() - 1) {
-    RefreshPreview();
-  }
-}
-
-void TfrmMain::RefreshPreview() {
-  const LetterConfiguration letter = CollectConfiguration();
-  ShowPreflight(letter);
-  RenderContext context{SelectedTemplateFile(), S(edtFilename->text()), TemplatesFolder()};
-  context.copy_pictures = false;
-  RenderedLetter rendered;
-  try {
-    rendered = RenderLetter(letter, context);
-  } catch (const std::exception& e) {
-    pagePreview->ShowMessage(QString::fromUtf8(e.what()));
-    return;
-  }
-  if (!rendered.template_found) {
-    pagePreview->ShowMessage(Q(kNoTemplateMessage));
-    return;
-  }
-  const std::string bytes = PageFileBytes(rendered.page);
-  pagePreview->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                        rendered.local_pictures);
-}
-
-void TfrmMain::RefreshPreflight() {
-  ShowPreflight(CollectConfiguration());
-}
-
-void TfrmMain::ShowPreflight(const LetterConfiguration& letter) {
-  lstPreflight->clear();
-  const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-  for (const PreflightItem& item :
-       PreflightCheck(letter, S(edtFilename->text()), TemplatesFolder())) {
-    auto* entry = new QListWidgetItem(warning, Q(item.message), lstPreflight);
-    entry->setData(Qt::UserRole, Q(item.control));
-  }
-  lstPreflight->setVisible(lstPreflight->count() > 0);
-  lblPreflightOk->setVisible(lstPreflight->count() == 0);
-}
-
-void TfrmMain::lstPreflightActivate(QListWidgetItem* item) {
-  QWidget* control = findChild<QWidget*>(item->data(Qt::UserRole).toString());
-  if (control == nullptr) {
-    return;
-  }
-  for (int step = 0; step < pgcMain->count(); ++step) {
-    if (pgcMain->widget(step)->isAncestorOf(control)) {
-      pgcMain->setCurrentIndex(step);
-      UpdateWizardButtons();
-      control->setFocus(Qt::OtherFocusReason);
-      return;
-    }
-  }
-}
-
-void TfrmMain::btnFinishClick() {
-  const FinishOutcome outcome = FinishLetter(CollectConfiguration(), SelectedTemplateFile(),
-                                             S(edtFilename->text()), TemplatesFolder());
-  switch (outcome.status) {
-    case FinishStatus::kNoOutputName:
-    case FinishStatus::kNoTemplate:
-    case FinishStatus::kRefused:
-      MessageBox::Warning(this, Q(outcome.message));
-      return;
-    case FinishStatus::kWriteFailed:
-      // No page: the pictures that could not go beside it are beside the point.
-      MessageBox::Error(this, Q(outcome.message));
-      return;
-    case FinishStatus::kSaved:
-      MessageBox::Information(this, Q(outcome.message));
-      break;
-  }
-  // A page whose pictures did not make it beside it is not finished work.
-  if (!outcome.failed_pictures.empty()) {
-    QStringList lines;
-    for (const auto& problem : outcome.failed_pictures) {
-      lines << Q(problem.Message());
-    }
-    MessageBox::Warning(this, lines.join(QLatin1Char('\n')));
-  }
-}
-
-// ---------------------------------------------------------------------------
-// The formatting toolbars.
-
-HtmlEditor* TfrmMain::EditorForTag(int tag) const {
-  switch (tag) {
-    case 1:
-      return prfEditor1;
-    case 2:
-      return prfEditor2;
-    case 3:
-      return prfEditor3;
-    case 10:
-      return prfEditor10;
-    case 11:
-      return prfEditor11;
-    default:
-      return nullptr;
-  }
-}
-
-void TfrmMain::SendCommand(QWidget* sender, const QString& command, const QVariant& value) {
-  if (HtmlEditor* editor = EditorForTag(sender->property("Tag").toInt())) {
-    editor->ExecCommand(command, value);
-  }
-}
-
-void TfrmMain::cbxFontName1Change(QComboBox* box) {
-  if (box->currentIndex() >= 0) {
-    SendCommand(box, QStringLiteral("FontName"), box->currentText());
-  }
-}
-
-void TfrmMain::cbxFontSize1Change(QComboBox* box) {
-  const QString text = box->currentText();
-  if (!text.isEmpty() && text[0].isDigit()) {
-    SendCommand(box, QStringLiteral("FontSize"), text[0].digitValue());
-  }
-}
-
-void TfrmMain::btnBold1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("Bold"));
-}
-void TfrmMain::btnItalic1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("Italic"));
-}
-void TfrmMain::btnUnderline1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("Underline"));
-}
-void TfrmMain::btnNumber1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("InsertOrderedList"));
-}
-void TfrmMain::btnPlecas1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("InsertUnorderedList"));
-}
-void TfrmMain::btnOutdent1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("Outdent"));
-}
-void TfrmMain::btnIdent1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("Indent"));
-}
-void TfrmMain::btnLeft1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("JustifyLeft"));
-}
-void TfrmMain::btnCenter1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("JustifyCenter"));
-}
-void TfrmMain::btnRight1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("JustifyRight"));
-}
-void TfrmMain::btnAlign1Click(QWidget* s) {
-  SendCommand(s, QStringLiteral("JustifyFull"));
-}
-
-void TfrmMain::PickColorFor(QWidget* sender, const QString& command) {
-  const auto color = ColorPicker::GetColor(this, colorDialogColor_, tr("Set color"));
-  if (!color) {
-    return;
-  }
-  colorDialogColor_ = *color;
-  SendCommand(sender, command, *color);
-}
-
-void TfrmMain::btnFontColor1Click(QWidget* s) {
-  PickColorFor(s, QStringLiteral("ForeColor"));
-}
-void TfrmMain::btnBGColor1Click(QWidget* s) {
-  PickColorFor(s, QStringLiteral("BackColor"));
-}
+}  // namespace wordlark

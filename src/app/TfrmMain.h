@@ -1,49 +1,51 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "FormatToolbar.h"
+#include "brand/BannerStrip.h"
 #include "brand/brand_settings.h"
 #include "letter/letter_configuration.h"
 #include "letter/list_items.h"
+#include "online/OnlineChecks.h"
 #include "online/news.h"
 #include "render/catalogue.h"
+#include "wizard/EditorCommands.h"
+#include "wizard/EntryListPage.h"
+#include "wizard/FinishPage.h"
+#include "wizard/GeneralPage.h"
+#include "wizard/WizardControls.h"
 
-namespace wordlark {
-class HtmlEditor;
-}
-using wordlark::HtmlEditor;
-
-class ClickableLabel;
 class QtHttpClient;
-class ColorBox;
-class LinkLabel;
-class FormatToolbar;
-class QCheckBox;
 class QComboBox;
 class QFrame;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QListWidgetItem;
-class PagePreview;
-class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
-class QGroupBox;
+class QVBoxLayout;
 
-// The main window: owns every control and all state of a run. The handlers
-// keep the names of the window's events and stay thin: the rules live in the
-// core.
-class TfrmMain : public QMainWindow {
+namespace wordlark {
+
+class ClickableLabel;
+class HtmlEditor;
+class LetterBinding;
+class LinkLabel;
+
+// The main window, the shell of a run: the welcome page, the tool strip, the
+// banner, the eight wizard steps with Back and Next, the link bar, loading
+// and saving the letter, and start-up and closing. The steps, the banner and
+// the online services live in rooms of their own; the window's handlers keep
+// the names of its events and forward to them.
+class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar::Handlers {
   Q_OBJECT
 
  public:
@@ -51,41 +53,42 @@ class TfrmMain : public QMainWindow {
   // default the folder of the running executable.
   // The brand's random choices come from `random` (tests pin them).
   explicit TfrmMain(std::filesystem::path programFolder = {},
-                    wordlark::RandomIndex random = wordlark::SystemRandomIndex(),
-                    QWidget* parent = nullptr);
+                    RandomIndex random = SystemRandomIndex(), QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   // The letter as the wizard's controls hold it, and the other way round.
-  wordlark::LetterConfiguration CollectConfiguration() const;
-  void ApplyConfiguration(const wordlark::LetterConfiguration& letter);
+  LetterConfiguration CollectConfiguration() const;
+  void ApplyConfiguration(const LetterConfiguration& letter);
+  // Which control holds which value of the letter.
+  const LetterBinding& Binding() const { return *binding_; }
 
-  HtmlEditor* EditorForTag(int tag) const;
+  HtmlEditor* EditorForTag(int tag) const { return commands_.EditorForTag(tag); }
 
   // Folders the window works from: the program folder, and the templates
   // folder that relative paths typed by the user resolve against.
   std::filesystem::path ProgramFolder() const { return programFolder_; }
   std::filesystem::path TemplatesFolder() const;
 
-  const wordlark::FeatureListModel& FeatureList() const { return featureList_; }
-  const wordlark::TestimonialListModel& TestimonialList() const { return testimonialList_; }
-  const std::vector<wordlark::TemplateEntry>& Templates() const { return templates_; }
+  const FeatureListModel& FeatureList() const { return featureList_; }
+  const TestimonialListModel& TestimonialList() const { return testimonialList_; }
+  const std::vector<TemplateEntry>& Templates() const { return finish_->Templates(); }
 
   // Wizard navigation.
   void btnNextClick();
   void btnBackClick();
 
   // Pictures of step 1.
-  void bsSkinButton1Click();
-  void bsSkinButton2Click();
-  void bsSkinButton4Click();
+  void bsSkinButton1Click() { general_->BrowsePicture(edtHeaderPicture); }
+  void bsSkinButton2Click() { general_->BrowsePicture(edtCoverPicture); }
+  void bsSkinButton4Click() { general_->BrowsePicture(edtFooterPicture); }
 
   // Lists of steps 4 and 5.
-  void btnCreateFeatClick();
-  void btnDeleteFeatClick();
-  void lbxFeaturesListBoxClick();
-  void btnCreateTestClick();
-  void btnDeleteTestClick();
-  void lbxTestimonialsListBoxClick();
+  void btnCreateFeatClick() { featuresPage->Create(); }
+  void btnDeleteFeatClick() { featuresPage->Delete(); }
+  void lbxFeaturesListBoxClick() { featuresPage->ShowSelected(); }
+  void btnCreateTestClick() { testimonialsPage->Create(); }
+  void btnDeleteTestClick() { testimonialsPage->Delete(); }
+  void lbxTestimonialsListBoxClick() { testimonialsPage->ShowSelected(); }
 
   // Configuration files.
   void btnSaveClick();
@@ -94,36 +97,36 @@ class TfrmMain : public QMainWindow {
   void LoadConfiguration(const QString& path);
 
   // Step 8.
-  void FillTemplateList();
-  void bsSkinButton3Click();
-  void btnFinishClick();
+  void FillTemplateList() { finish_->FillTemplateList(); }
+  void bsSkinButton3Click() { finish_->BrowseOutputFile(); }
+  void btnFinishClick() { finish_->Finish(); }
   // The preview of the page Finish would write, for the selected template,
   // and the pre-flight list beside it.
   void RefreshPreviewIfShown();
-  void RefreshPreview();
-  void RefreshPreflight();
+  void RefreshPreview() { finish_->RefreshPreview(); }
+  void RefreshPreflight() { finish_->RefreshPreflight(); }
   void lstPreflightActivate(QListWidgetItem* item);
-  std::filesystem::path SelectedTemplateFile() const;
+  std::filesystem::path SelectedTemplateFile() const { return finish_->SelectedTemplateFile(); }
 
   // The formatting toolbars.
-  void cbxFontName1Change(QComboBox* box);
-  void cbxFontSize1Change(QComboBox* box);
-  void btnBold1Click(QWidget* sender);
-  void btnItalic1Click(QWidget* sender);
-  void btnUnderline1Click(QWidget* sender);
-  void btnNumber1Click(QWidget* sender);
-  void btnPlecas1Click(QWidget* sender);
-  void btnOutdent1Click(QWidget* sender);
-  void btnIdent1Click(QWidget* sender);
-  void btnLeft1Click(QWidget* sender);
-  void btnCenter1Click(QWidget* sender);
-  void btnRight1Click(QWidget* sender);
-  void btnAlign1Click(QWidget* sender);
-  void btnFontColor1Click(QWidget* sender);
-  void btnBGColor1Click(QWidget* sender);
+  void cbxFontName1Change(QComboBox* box) override { commands_.SendFontName(box); }
+  void cbxFontSize1Change(QComboBox* box) override { commands_.SendFontSize(box); }
+  void btnBold1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnItalic1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnUnderline1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnNumber1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnPlecas1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnOutdent1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnIdent1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnLeft1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnCenter1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnRight1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnAlign1Click(QWidget* sender) override { commands_.Send(sender); }
+  void btnFontColor1Click(QWidget* sender) override { commands_.PickColorAndSend(sender); }
+  void btnBGColor1Click(QWidget* sender) override { commands_.PickColorAndSend(sender); }
 
   // The reseller's brand, read once at start-up.
-  const wordlark::BrandSettings& Brand() const { return brand_; }
+  const BrandSettings& Brand() const { return brand_; }
   void LoadBrandSettings();
 
   // Banner, links and web buttons; the about window.
@@ -140,20 +143,19 @@ class TfrmMain : public QMainWindow {
   QString WelcomeText() const { return welcomeText_; }
 
   // News and live update.
-  void btnNewsClick();
-  void ShowNewsBalloon(const QString& text);
-  void Timer1Timer();
-  void CheckForUpdate(bool quiet);
-  void btnUpdateClick();
-  const wordlark::NewsList& NewsList() const { return newsList_; }
+  void btnNewsClick() { online_->ShowNews(); }
+  void ShowNewsBalloon(const QString& text) { online_->ShowBalloon(text); }
+  void Timer1Timer() { online_->RunStartupChecks(); }
+  void CheckForUpdate(bool quiet) { online_->CheckForUpdate(quiet); }
+  void btnUpdateClick() { online_->CheckOnRequest(); }
+  const wordlark::NewsList& NewsList() const { return online_->News(); }
   // Where the live update looks (tests point it at their own server).
-  void SetUpdateBaseUrl(const std::string& url) { updateBaseUrl_ = url; }
+  void SetUpdateBaseUrl(const std::string& url) { online_->SetUpdateBaseUrl(url); }
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -162,34 +164,23 @@ class TfrmMain : public QMainWindow {
   void FormClose();
 
   void BuildWindow();
-  QWidget* BuildStep1();
-  QWidget* BuildStep2();
-  QWidget* BuildStep3();
-  QWidget* BuildStep4();
-  QWidget* BuildStep5();
-  QWidget* BuildStep6();
-  QWidget* BuildStep7();
-  QWidget* BuildStep8();
-  HtmlEditor* AddEditor(QWidget* page, class QVBoxLayout* layout, int tag, const QString& name,
-                        const QString& label, bool stretch);
-  void ConnectToolbar(FormatToolbar* toolbar);
-  void ShowPreflight(const wordlark::LetterConfiguration& letter);
+  void BuildWelcomePage();
+  void BuildToolStrip(QVBoxLayout* main);
+  void BuildSteps();
+  void BuildNavigation(QVBoxLayout* main);
+  void BuildLinkBar(QVBoxLayout* main);
+  void BindEvents();
   void UpdateWizardButtons();
-  void BrowsePicture(QLineEdit* target);
-  void SendCommand(QWidget* sender, const QString& command, const QVariant& value = {});
-  void PickColorFor(QWidget* sender, const QString& command);
-  void ShowListNames(QListWidget* box, const std::vector<std::string>& names);
-  QString FontBoxText(const QComboBox* box) const;
-  void SetFontBoxText(QComboBox* box, const QString& name);
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.
   void Guarded(const std::function<void()>& handler);
+  void RunHandler(const std::function<void()>& handler) override { Guarded(handler); }
   template <typename Sender, typename Signal>
   void Bind(Sender* sender, Signal signal, void (TfrmMain::*handler)());
 
  public:
-  // Controls, named as the window's layout names them.
+  // The shell's controls, named as the window's layout names them.
   QStackedWidget* pgcPrinc = nullptr;
   QWidget* stsWelcome = nullptr;
   QWidget* stsMain = nullptr;
@@ -204,7 +195,7 @@ class TfrmMain : public QMainWindow {
   QToolButton* btnUpdate = nullptr;
   QToolButton* btnHelp = nullptr;
 
-  QFrame* panBanner = nullptr;
+  BannerStrip* panBanner = nullptr;
   ClickableLabel* imgBanner = nullptr;
   ClickableLabel* gifBanner = nullptr;
 
@@ -216,98 +207,26 @@ class TfrmMain : public QMainWindow {
   LinkLabel* lblLink1URL = nullptr;
   LinkLabel* lblLink2URL = nullptr;
 
-  // Step 1.
-  QLineEdit* edtPageTitle = nullptr;
-  QLineEdit* edtFullName = nullptr;
-  QLineEdit* edtCurrentDate = nullptr;
-  QLineEdit* edtHeaderPicture = nullptr;
-  QLineEdit* edtCoverPicture = nullptr;
-  QLineEdit* edtFooterPicture = nullptr;
-  QPushButton* bsSkinButton1 = nullptr;
-  QPushButton* bsSkinButton2 = nullptr;
-  QPushButton* bsSkinButton4 = nullptr;
-  ColorBox* cbxMainBgColor = nullptr;
-  // Steps 2, 3 and 6.
-  HtmlEditor* prfEditor1 = nullptr;
-  QLineEdit* edtAttention = nullptr;
-  HtmlEditor* prfEditor2 = nullptr;
-  HtmlEditor* prfEditor3 = nullptr;
-  HtmlEditor* prfEditor10 = nullptr;
-  HtmlEditor* prfEditor11 = nullptr;
-  std::vector<FormatToolbar*> toolbars;
-  // Step 4.
-  QLineEdit* edtFeatureTitle = nullptr;
-  QPlainTextEdit* memFeatureBody = nullptr;
-  QPushButton* btnCreateFeat = nullptr;
-  QPushButton* btnDeleteFeat = nullptr;
-  QListWidget* lbxFeatures = nullptr;
-  QPlainTextEdit* memFeatureDetails = nullptr;
-  ColorBox* cbxFBgColor = nullptr;
-  ColorBox* cbxFColor = nullptr;
-  QComboBox* cbxFName = nullptr;
-  QSpinBox* cbxFSize = nullptr;
-  QCheckBox* chkFBold = nullptr;
-  QCheckBox* chkFUnderline = nullptr;
-  QCheckBox* chkFItalic = nullptr;
-  // Step 5.
-  QLineEdit* edtTestName = nullptr;
-  QLineEdit* edtTestWebsite = nullptr;
-  QPlainTextEdit* memTest = nullptr;
-  QPushButton* btnCreateTest = nullptr;
-  QPushButton* btnDeleteTest = nullptr;
-  QListWidget* lbxTestimonials = nullptr;
-  QPlainTextEdit* memTestDetails = nullptr;
-  ColorBox* cbxTBgColor = nullptr;
-  ColorBox* cbxTColor = nullptr;
-  QComboBox* cbxTName = nullptr;
-  QSpinBox* cbxTSize = nullptr;
-  QCheckBox* chkTBold = nullptr;
-  QCheckBox* chkTUnderline = nullptr;
-  QCheckBox* chkTItalic = nullptr;
-  // Step 7.
-  QLineEdit* edtDirectLink = nullptr;
-  QLineEdit* edtClickBankName = nullptr;
-  QLineEdit* edtProductName = nullptr;
-  QLineEdit* edtDescription = nullptr;
-  QPlainTextEdit* memPaypalCode = nullptr;
-  QLineEdit* edtPaypalEmail = nullptr;
-  ColorBox* cbxOBgColor = nullptr;
-  ColorBox* cbxOColor = nullptr;
-  QComboBox* cbxOName = nullptr;
-  QSpinBox* cbxOSize = nullptr;
-  QCheckBox* chkOBold = nullptr;
-  QCheckBox* chkOUnderline = nullptr;
-  QCheckBox* chkOItalic = nullptr;
-  // Step 8.
-  QComboBox* cbxTemplates = nullptr;
-  QGroupBox* grpPreview = nullptr;
-  PagePreview* pagePreview = nullptr;
-  QListWidget* lstPreflight = nullptr;
-  QLabel* lblPreflightOk = nullptr;
-  QLineEdit* edtFilename = nullptr;
-  QPushButton* bsSkinButton3 = nullptr;
-  QPushButton* btnFinish = nullptr;
-
   QTimer* Timer1 = nullptr;
   QtHttpClient* IdHTTP1 = nullptr;  // the one HTTP client of the window
 
  private:
   std::filesystem::path programFolder_;
-  wordlark::RandomIndex random_;
-  wordlark::BrandSettings brand_;
-  wordlark::FeatureListModel featureList_;
-  wordlark::TestimonialListModel testimonialList_;
-  std::vector<wordlark::TemplateEntry> templates_;
+  RandomIndex random_;
+  BrandSettings brand_;
+  FeatureListModel featureList_;
+  TestimonialListModel testimonialList_;
   QString welcomeText_;
   QStringList fontFamilies_;
-  QColor colorDialogColor_ = Qt::black;  // ColorDialog1 keeps its last colour
+  EditorCommands commands_{*this};
   // Each file dialog opens where the file chosen last in it was.
-  QString pictureDialogFolder_;
-  QString pageDialogFolder_;
   QString configOpenFolder_;
   QString configSaveFolder_;
-  wordlark::NewsList newsList_;
-  std::string updateBaseUrl_;
+  GeneralPage* general_ = nullptr;
+  FinishPage* finish_ = nullptr;
+  std::unique_ptr<LetterBinding> binding_;
+  OnlineChecks* online_ = nullptr;
   bool shown_ = false;
-  bool closing_ = false;  // set once the window closes: no handler goes on after that
 };
+
+}  // namespace wordlark

@@ -84,8 +84,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
   QApplication::setDesktopFileName(QStringLiteral("wordlark"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wordlark.png")));
-  TfrmMain window;
+  wordlark::TfrmMain window;
   window.show();
-  ArmStartupProbe(&window);
+  wordlark::ArmStartupProbe(&window);
   return app.exec();
 }

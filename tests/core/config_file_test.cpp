@@ -11,59 +11,12 @@
 namespace wordlark {
 namespace {
 
+using test::FullLetter;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
 const std::filesystem::path kData = WORDLARK_TEST_DATA;
-
-// A letter in which every value differs from its default.
-LetterConfiguration FullLetter() {
-  LetterConfiguration l;
-  l.edtPageTitle = "Title";
-  l.edtFullName = "Ann Lee";
-  l.edtCurrentDate = "May 1";
-  l.edtHeaderPicture = "header.png";
-  l.edtCoverPicture = "/pics/cover.jpg";
-  l.edtFooterPicture = "http://example.com/footer.gif";
-  l.cbxMainBgColor = HexToColor("#102030");
-  l.prfEditor1.SetHtml("<b>Headline</b>");
-  l.edtAttention = "Sub headline";
-  l.prfEditor2.SetHtml("<div>Intro</div><div>more</div>");
-  l.prfEditor3.SetHtml("<p>Product</p>");
-  l.FeatureList = {"^Fast^Very$$quick^", "^Small^Fits$$anywhere^"};
-  l.cbxFBgColor = HexToColor("#A1B2C3");
-  l.cbxFColor = HexToColor("#0000FF");
-  l.cbxFName = "Verdana";
-  l.cbxFSize = 15;
-  l.chkFBold = true;
-  l.chkFUnderline = true;
-  l.chkFItalic = true;
-  l.TestimonialList = {"^Bob^http://bob.example^Great$$product^"};
-  l.cbxTBgColor = HexToColor("#EEEEEE");
-  l.cbxTColor = HexToColor("#333333");
-  l.cbxTName = "Georgia";
-  l.cbxTSize = -4;
-  l.chkTBold = true;
-  l.chkTUnderline = true;
-  l.chkTItalic = true;
-  l.prfEditor10.SetHtml("Thanks");
-  l.prfEditor11.SetHtml("Act now");
-  l.edtDirectLink = "http://shop.example/buy";
-  l.edtClickBankName = "annlee";
-  l.edtProductName = "widget";
-  l.edtDescription = "A widget";
-  l.memPaypalCode = "<form>\r\n<input type=hidden>\r\n</form>";
-  l.edtPaypalEmail = "ann@example.com";
-  l.cbxOBgColor = HexToColor("#010203");
-  l.cbxOColor = HexToColor("#040506");
-  l.cbxOName = "Courier New";
-  l.cbxOSize = 2147483647;
-  l.chkOBold = true;
-  l.chkOUnderline = true;
-  l.chkOItalic = true;
-  return l;
-}
 
 TEST(SaveConfiguration, WritesTheFortyTwoEntriesInOrder) {
   TempDir dir;
@@ -241,7 +194,7 @@ TEST(LoadConfiguration, MissingEntriesReadAsEmpty) {
   EXPECT_EQ(letter.edtFooterPicture, "");
   EXPECT_EQ(letter.cbxMainBgColor, kColorBlack);
   EXPECT_EQ(letter.cbxOBgColor, kColorBlack);
-  EXPECT_TRUE(letter.prfEditor2.IsEmpty());
+  EXPECT_TRUE(letter.prfEditor2.IsExactlyEmpty());
   EXPECT_TRUE(letter.FeatureList.empty());
   EXPECT_EQ(letter.cbxFName, "");  // the desktop keeps showing its previous font
   EXPECT_EQ(letter.cbxTSize, 9);

@@ -18,7 +18,7 @@ TEST(LetterConfiguration, StartsWithTheWizardDefaults) {
   EXPECT_EQ(ColorToHex(l.cbxFColor), "#000000");
   EXPECT_EQ(l.cbxTName, "Arial");
   EXPECT_EQ(l.cbxOSize, 13);
-  EXPECT_TRUE(l.prfEditor1.IsEmpty());
+  EXPECT_TRUE(l.prfEditor1.IsExactlyEmpty());
   EXPECT_EQ(l.prfEditor11.GetBodyHtml(), kEmptyEditorBody);
 }
 
@@ -121,6 +121,26 @@ TEST(FeatureListModel, RefusedEditsLeaveTheListAlone) {
   EXPECT_EQ(testimonials.Delete(std::nullopt).warning, "Please select a testimonial to delete.");
   EXPECT_TRUE(testimonials.Delete(0).changed);
   EXPECT_TRUE(testimonials.empty());
+}
+
+// The wizard's list page fills in a form of one-line fields and a body and
+// hands it over without knowing which list it is.
+TEST(EntryListModel, CreatesFromAFormInTheEntrysOrder) {
+  FeatureListModel features;
+  TestimonialListModel testimonials;
+  EntryListModel& f = features;
+  EntryListModel& t = testimonials;
+  EXPECT_TRUE(f.CreateFromForm({"Fast", "Very\r\nquick\r\n"}).changed);
+  EXPECT_TRUE(t.CreateFromForm({"Bob", "http://bob.example", "Great"}).changed);
+  EXPECT_EQ(features.entries(), std::vector<std::string>{"^Fast^Very$$quick^"});
+  EXPECT_EQ(testimonials.entries(), std::vector<std::string>{"^Bob^http://bob.example^Great^"});
+  EXPECT_EQ(t.Details(0), "Bob\r\nhttp://bob.example\r\nGreat");
+  EXPECT_EQ(t.Details(1), "");
+
+  // A short form lacks its last fields, which are then empty.
+  EXPECT_EQ(t.CreateFromForm({"Ann", "http://ann.example"}).warning, kTestimonialIncompleteMessage);
+  EXPECT_EQ(f.CreateFromForm({}).warning, kFeatureIncompleteMessage);
+  EXPECT_EQ(testimonials.size(), 1u);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "util/text.h"
+
 namespace wordlark::test {
 
 TempDir::TempDir() {
@@ -91,6 +93,53 @@ long long PeakMemoryKiB() {
 
 void ResetPeakMemory() {
   std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+LetterConfiguration FullLetter() {
+  LetterConfiguration l;
+  l.edtPageTitle = "Title";
+  l.edtFullName = "Ann Lee";
+  l.edtCurrentDate = "May 1";
+  l.edtHeaderPicture = "header.png";
+  l.edtCoverPicture = "/pics/cover.jpg";
+  l.edtFooterPicture = "http://example.com/footer.gif";
+  l.cbxMainBgColor = HexToColor("#102030");
+  l.prfEditor1.SetHtml("<b>Headline</b>");
+  l.edtAttention = "Sub headline";
+  l.prfEditor2.SetHtml("<div>Intro</div><div>more</div>");
+  l.prfEditor3.SetHtml("<p>Product</p>");
+  l.FeatureList = {"^Fast^Very$$quick^", "^Small^Fits$$anywhere^"};
+  l.cbxFBgColor = HexToColor("#A1B2C3");
+  l.cbxFColor = HexToColor("#0000FF");
+  l.cbxFName = "Verdana";
+  l.cbxFSize = 15;
+  l.chkFBold = true;
+  l.chkFUnderline = true;
+  l.chkFItalic = true;
+  l.TestimonialList = {"^Bob^http://bob.example^Great$$product^"};
+  l.cbxTBgColor = HexToColor("#EEEEEE");
+  l.cbxTColor = HexToColor("#333333");
+  l.cbxTName = "Georgia";
+  l.cbxTSize = -4;
+  l.chkTBold = true;
+  l.chkTUnderline = true;
+  l.chkTItalic = true;
+  l.prfEditor10.SetHtml("Thanks");
+  l.prfEditor11.SetHtml("Act now");
+  l.edtDirectLink = "http://shop.example/buy";
+  l.edtClickBankName = "annlee";
+  l.edtProductName = "widget";
+  l.edtDescription = "A widget";
+  l.memPaypalCode = "<form>\r\n<input type=hidden>\r\n</form>";
+  l.edtPaypalEmail = "ann@example.com";
+  l.cbxOBgColor = HexToColor("#010203");
+  l.cbxOColor = HexToColor("#040506");
+  l.cbxOName = "Courier New";
+  l.cbxOSize = 2147483647;
+  l.chkOBold = true;
+  l.chkOUnderline = true;
+  l.chkOItalic = true;
+  return l;
 }
 
 }  // namespace wordlark::test

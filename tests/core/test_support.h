@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "letter/letter_configuration.h"
+
 namespace wordlark::test {
 
 // A fresh folder under the system's temporary folder, removed with its content
@@ -37,5 +39,8 @@ std::string ShellQuote(std::string_view text);
 // the memory resident now, so that a test can see what one step costs.
 long long PeakMemoryKiB();
 void ResetPeakMemory();
+
+// A letter in which every one of the 42 values differs from its default.
+LetterConfiguration FullLetter();
 
 }  // namespace wordlark::test

@@ -11,17 +11,24 @@
 #include <deque>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
 #include "TfrmMain.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
 #include "brand/skin.h"
 #include "gui_test_main.h"
+#include "seams/Desktop.h"
+#include "seams/MessageBox.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
 #include "util/file_io.h"
+#include "window_fixture.h"
 
-using wordlark::test::TempDir;
+using wordlark::BrowsableUrl;
+using wordlark::MessageBox;
+using wordlark::OpenUrlInBrowser;
+using wordlark::TfrmAbout;
+using wordlark::TfrmMain;
+using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
@@ -76,27 +83,13 @@ class BrandWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
-    opened_.clear();
-    SetUrlOpenerForTesting([this](const QUrl& url) {
-      opened_ << url.toString();
-      return true;
-    });
-    folder_ = std::make_unique<TempDir>();
-    std::filesystem::create_directories(folder_->path() / "Templates");
-  }
+  void init() { fixture_ = std::make_unique<WindowFixture>(); }
 
-  void cleanup() {
-    qApp->setStyleSheet(QString());
-    SetUrlOpenerForTesting({});
-    folder_.reset();
-  }
+  void cleanup() { fixture_.reset(); }
 
   void withoutSettingsTheWindowKeepsItsDesign() {
-    TfrmMain w(folder_->path());
-    w.show();
+    TfrmMain& w = fixture_->NewWindow();
+    QVERIFY(fixture_->ShowWindow());
     QCOMPARE(w.windowTitle(), QStringLiteral("Wordlark"));
     QVERIFY(w.btnNews->isVisibleTo(&w));
     QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Make Money"));
@@ -117,18 +110,17 @@ class BrandWindowTest : public QObject {
   }
 
   void settingsBrandTheWindow() {
-    WriteBytes(folder_->path() / "dbsettings.dat", Settings(kFields));
+    WriteBytes(fixture_->Folder() / "dbsettings.dat", Settings(kFields));
     std::filesystem::copy_file(
         std::filesystem::path(WORDLARK_TEST_DATA) / "brand" / "banner-300x40.gif",
-        folder_->path() / "banner2.dat");
-    WriteBytes(folder_->path() / "mainskin.dat",
+        fixture_->Folder() / "banner2.dat");
+    WriteBytes(fixture_->Folder() / "mainskin.dat",
                wordlark::PackSkin("QPushButton#btnMakeMoney { color: rgb(200, 0, 0); }"));
-    WritePicture(folder_->path() / "main.ico", "ICO", QSize(32, 32));
+    WritePicture(fixture_->Folder() / "main.ico", "ICO", QSize(32, 32));
 
-    TfrmMain w(folder_->path(), Pinned({1, 1, 0, 1}));
+    TfrmMain& w = fixture_->NewWindow(Pinned({1, 1, 0, 1}));
     w.resize(783 + 40, 700);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(fixture_->ShowWindow());
     QCOMPARE(w.windowTitle(), QStringLiteral("Crumb Writer v2.0"));
     QVERIFY(!w.btnNews->isHidden());
     QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Earn with us"));
@@ -166,10 +158,10 @@ class BrandWindowTest : public QObject {
     QTest::mouseClick(w.btnMakeMoney, Qt::LeftButton);
     QTest::mouseClick(w.btnHelp, Qt::LeftButton);
     QTest::mouseClick(w.lblLink2URL, Qt::LeftButton);
-    QCOMPARE(opened_, (QStringList{QStringLiteral("https://example.com/two"),
-                                   QStringLiteral("https://example.com/p?ref=cc"),
-                                   QStringLiteral("https://example.com/help"),
-                                   QStringLiteral("https://example.com/shop")}));
+    QCOMPARE(fixture_->OpenedUrls(), (QStringList{QStringLiteral("https://example.com/two"),
+                                                  QStringLiteral("https://example.com/p?ref=cc"),
+                                                  QStringLiteral("https://example.com/help"),
+                                                  QStringLiteral("https://example.com/shop")}));
 
     TfrmAbout about(w.Brand());
     QCOMPARE(about.windowTitle(), QStringLiteral("About Crumb Writer..."));
@@ -180,18 +172,18 @@ class BrandWindowTest : public QObject {
   }
 
   void aStillBannerWithoutLinkAndOneLink() {
-    WriteBytes(folder_->path() / "dbsettings.dat",
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
                Settings("<%%ApplicationName%%>X<%%/ApplicationName%%>\r\n"
                         "<%%Banner1%%>pic.png^^<%%/Banner1%%>\r\n"
                         "<%%Link1%%>Only^https://example.com/only<%%/Link1%%>\r\n"));
-    WritePicture(folder_->path() / "banner1.dat", "PNG", QSize(120, 30));
-    TfrmMain w(folder_->path(), Pinned({0, 0, 0}));
-    w.show();
+    WritePicture(fixture_->Folder() / "banner1.dat", "PNG", QSize(120, 30));
+    TfrmMain& w = fixture_->NewWindow(Pinned({0, 0, 0}));
+    QVERIFY(fixture_->ShowWindow());
     QVERIFY(w.imgBanner->isVisibleTo(&w));
     QCOMPARE(w.panBanner->height(), 40);
     QCOMPARE(w.imgBanner->cursor().shape(), Qt::ArrowCursor);
     QTest::mouseClick(w.imgBanner, Qt::LeftButton);
-    QVERIFY(opened_.isEmpty());
+    QVERIFY(fixture_->OpenedUrls().isEmpty());
     QVERIFY(w.panLinks->isVisibleTo(&w));
     QCOMPARE(w.lblLink1URL->text(), QStringLiteral("Only"));
     QCOMPARE(w.lblLink2URL->text(), QString());
@@ -210,10 +202,10 @@ class BrandWindowTest : public QObject {
          }()},
     };
     for (const auto& [what, bytes] : files) {
-      WriteBytes(folder_->path() / "dbsettings.dat", bytes);
-      WritePicture(folder_->path() / "banner1.dat", "PNG", QSize(100, 20));
-      TfrmMain w(folder_->path(), Pinned({0, 0, 0, 0}));
-      w.show();
+      WriteBytes(fixture_->Folder() / "dbsettings.dat", bytes);
+      WritePicture(fixture_->Folder() / "banner1.dat", "PNG", QSize(100, 20));
+      TfrmMain& w = fixture_->NewWindow(Pinned({0, 0, 0, 0}));
+      QVERIFY(fixture_->ShowWindow());
       QVERIFY2(w.windowTitle() == QStringLiteral(" v2.0"), what);
       QVERIFY2(!w.btnNews->isVisibleTo(&w), what);
       QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Make Money"));
@@ -235,16 +227,15 @@ class BrandWindowTest : public QObject {
         {QStringLiteral("http://"), QString()},
     };
     for (const auto& [typed, opened] : cases) {
-      opened_.clear();
+      fixture_->ClearRecords();
       const bool result = OpenUrlInBrowser(typed);
       QCOMPARE(result, !opened.isEmpty());
-      QCOMPARE(opened_, opened.isEmpty() ? QStringList{} : QStringList{opened});
+      QCOMPARE(fixture_->OpenedUrls(), opened.isEmpty() ? QStringList{} : QStringList{opened});
     }
   }
 
  private:
-  std::unique_ptr<TempDir> folder_;
-  QStringList opened_;
+  std::unique_ptr<WindowFixture> fixture_;
 };
 
 WORDLARK_GUI_TEST_MAIN(BrandWindowTest)

@@ -26,8 +26,6 @@
 
 namespace wordlark::test {
 
-using wordlark::HtmlEditor;
-
 // How long a test waits for the page behind an editor to answer.
 inline constexpr int kPageTimeoutMs = 30000;
 
@@ -50,10 +48,6 @@ inline QVariant EvalIn(QWebEnginePage* page, const QString& script,
 
 inline QVariant Eval(HtmlEditor& editor, const QString& script) {
   return EvalIn(ViewOf(editor)->page(), script);
-}
-
-inline QString PathText(const std::filesystem::path& path) {
-  return QString::fromStdString(path.string());
 }
 
 // The texts of a list box's entries, in order.

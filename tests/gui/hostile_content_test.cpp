@@ -9,20 +9,24 @@
 #include <QTreeWidget>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
 #include "online/QtHttpClient.h"
 #include "online/TfrmNews.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
+#include "widgets/PagePreview.h"
+#include "window_fixture.h"
 
+using wordlark::MessageBox;
+using wordlark::TfrmMain;
+using wordlark::TfrmNews;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
-using wordlark::test::TempDir;
 using wordlark::test::TestHttpServer;
+using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
@@ -70,8 +74,7 @@ class HostileContentTest : public QObject {
 
  private slots:
   void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
+    fixture_ = std::make_unique<WindowFixture>();
     server_ = std::make_unique<TestHttpServer>([](const ReceivedRequest& request) {
       ServedReply reply;
       if (request.target.endsWith("getnewsdetails.php")) {
@@ -82,20 +85,18 @@ class HostileContentTest : public QObject {
       return reply;
     });
     home_ = server_->UrlBytes("");
-    folder_ = std::make_unique<TempDir>();
-    std::filesystem::create_directories(folder_->path() / "Templates");
   }
 
   void cleanup() {
+    fixture_.reset();
     server_.reset();
-    folder_.reset();
   }
 
   void aLoadedLetterRunsNothing() {
-    TfrmMain w(folder_->path());
-    w.show();
+    TfrmMain& w = fixture_->NewWindow();
+    QVERIFY(fixture_->ShowWindow());
     const std::string body = Payloads(home_);
-    WriteBytes(folder_->path() / "hostile.set",
+    WriteBytes(fixture_->Folder() / "hostile.set",
                "<%%PageTitle%%><script>x()</script><%%/PageTitle%%>\r\n"
                "<%%prfEditor1%%>" +
                    body +
@@ -109,7 +110,7 @@ class HostileContentTest : public QObject {
                    "<%%TItalic%%>0<%%/TItalic%%>\r\n<%%TBold%%>0<%%/TBold%%>\r\n"
                    "<%%OSize%%>13<%%/OSize%%>\r\n<%%OUnderline%%>0<%%/OUnderline%%>\r\n"
                    "<%%OItalic%%>0<%%/OItalic%%>\r\n<%%OBold%%>0<%%/OBold%%>\r\n");
-    w.LoadConfiguration(QString::fromStdString((folder_->path() / "hostile.set").string()));
+    w.LoadConfiguration(QString::fromStdString((fixture_->Folder() / "hostile.set").string()));
     QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor1->IsReady() && w.prfEditor2->IsReady(), 60000);
     ExpectOnlyThePicture();
     // The text is kept; nothing of the user's letter is lost on the way.
@@ -117,7 +118,7 @@ class HostileContentTest : public QObject {
 
     // The page preview of step 8 shows the payloads inside a real page; only
     // its header picture may reach the server.
-    WriteBytes(folder_->path() / "Templates" / "page.tem",
+    WriteBytes(fixture_->Folder() / "Templates" / "page.tem",
                "<html><head><title>%%PAGETITLE%%</title></head><body>%%HEADERPICTURE%%"
                "%%ORDERHEADLINE%%%%OPENING%%</body></html>");
     w.FillTemplateList();
@@ -128,7 +129,7 @@ class HostileContentTest : public QObject {
   }
 
   void aWelcomePageRunsNothing() {
-    WriteBytes(folder_->path() / "dbsettings.dat",
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
                wordlark::EncipherBytes("<%%ApplicationName%%>X<%%/ApplicationName%%>\r\n"
                                        "<%%Welcome1%%><html><head><meta http-equiv=\"refresh\" "
                                        "content=\"0;url=" +
@@ -137,8 +138,8 @@ class HostileContentTest : public QObject {
                                            "</head><body>" +
                                            Payloads(home_) + "</body></html><%%/Welcome1%%>\r\n",
                                        wordlark::SettingsPassPhrase));
-    TfrmMain w(folder_->path());
-    w.show();
+    TfrmMain& w = fixture_->NewWindow();
+    QVERIFY(fixture_->ShowWindow());
     QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
     QTRY_VERIFY_WITH_TIMEOUT(w.prfWelcome->IsReady(), 60000);
     ExpectOnlyThePicture();
@@ -148,7 +149,7 @@ class HostileContentTest : public QObject {
     hostileNews_ = QByteArray::fromStdString(Payloads(home_));
     // The news text arrives with its dollar signs escaped, as the service sends it.
     hostileNews_.replace("$", "$24");
-    WriteBytes(folder_->path() / "dbsettings.dat",
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
                wordlark::EncipherBytes("<%%BranderType%%>Master<%%/BranderType%%>\r\n"
                                        "<%%MasterNewsBaseURL%%>" +
                                            home_ +
@@ -160,7 +161,7 @@ class HostileContentTest : public QObject {
     brand.MasterNewsBaseURL = home_ + "/news/";
     brand.MasterPublID = "1";
     QtHttpClient client;
-    TfrmNews news({{"9", "Hostile", "2026-12-01"}}, brand, folder_->path(), client);
+    TfrmNews news({{"9", "Hostile", "2026-12-01"}}, brand, fixture_->Folder(), client);
     news.show();
     auto* items = news.findChild<QTreeWidget*>(QStringLiteral("lvwItems"));
     auto* view = news.findChild<wordlark::HtmlEditor*>(QStringLiteral("prfEditorNews"));
@@ -193,8 +194,8 @@ class HostileContentTest : public QObject {
     return false;
   }
 
+  std::unique_ptr<WindowFixture> fixture_;
   std::unique_ptr<TestHttpServer> server_;
-  std::unique_ptr<TempDir> folder_;
   std::string home_;
   static inline QByteArray hostileNews_;
 };

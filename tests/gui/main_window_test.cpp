@@ -11,18 +11,25 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
-#include "ColorBox.h"
-#include "Dialogs.h"
 #include "FormatToolbar.h"
-#include "MessageBox.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
+#include "seams/Dialogs.h"
+#include "seams/MessageBox.h"
 #include "test_support.h"
+#include "widgets/ColorBox.h"
+#include "widgets/QtText.h"
+#include "window_fixture.h"
 
+using wordlark::ColorPicker;
+using wordlark::FileDialog;
+using wordlark::MessageBox;
+using wordlark::PathText;
+using wordlark::TfrmMain;
 using wordlark::test::ListTexts;
-using wordlark::test::PathText;
 using wordlark::test::ReadBytes;
 using wordlark::test::TempDir;
+using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
@@ -46,27 +53,17 @@ class MainWindowTest : public QObject {
 
  private slots:
   void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
-    FileDialog::Reset();
-    ColorPicker::Reset();
-    folder_ = std::make_unique<TempDir>();
-    std::filesystem::create_directories(folder_->path() / "Templates");
-    WriteBytes(folder_->path() / "Templates" / "plain.tem",
+    fixture_ = std::make_unique<WindowFixture>();
+    WriteBytes(fixture_->Folder() / "Templates" / "plain.tem",
                "<html><title>%%PAGETITLE%%</title><body bgcolor=%%MAINBGCOLOR%%>\n"
                "%%HEADERPICTURE%%%%ORDERHEADLINE%%\n%%FEATURES%%\n</body></html>\n");
-    window_ = std::make_unique<TfrmMain>(folder_->path());
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    QVERIFY(fixture_->ShowWindow());
   }
 
-  void cleanup() {
-    window_.reset();
-    folder_.reset();
-  }
+  void cleanup() { fixture_.reset(); }
 
   void nextAndBackWalkAllEightSteps() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     QCOMPARE(w.pgcMain->count(), 8);
     QCOMPARE(w.pgcMain->currentIndex(), 0);
     QVERIFY(!w.btnBack->isEnabled());
@@ -89,7 +86,7 @@ class MainWindowTest : public QObject {
   }
 
   void shortcutsWorkAlsoFromInsideAnEditor() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     w.btnNextClick();  // step 2, with its editors
     QVERIFY(QTest::qWaitFor([&] { return w.prfEditor2->IsReady(); }, 30000));
     QWidget* keys = wordlark::test::ViewOf(*w.prfEditor2)->focusProxy();
@@ -113,7 +110,7 @@ class MainWindowTest : public QObject {
   }
 
   void featuresAreCreatedRefusedShownAndDeleted() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     const auto create = [&](const QString& title, const QString& body) {
       w.edtFeatureTitle->setText(title);
       w.memFeatureBody->setPlainText(body);
@@ -153,7 +150,7 @@ class MainWindowTest : public QObject {
   }
 
   void testimonialsNeedAllThreeFields() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     w.edtTestName->setText(QStringLiteral("Ann"));
     w.memTest->setPlainText(QStringLiteral("Great"));
     QTest::mouseClick(w.btnCreateTest, Qt::LeftButton);
@@ -174,7 +171,7 @@ class MainWindowTest : public QObject {
   }
 
   void eachToolbarFormatsItsOwnEditor() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     WaitForEditors(w);
     w.EditorForTag(10)->SetHtml(QStringLiteral("<div>closing</div>"));
     w.EditorForTag(11)->SetHtml(QStringLiteral("<div>p.s.</div>"));
@@ -201,7 +198,7 @@ class MainWindowTest : public QObject {
   }
 
   void theColourDialogKeepsItsColourAcrossToolbars() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     auto* color1 = w.findChild<QToolButton*>(QStringLiteral("btnFontColor1"));
     auto* back10 = w.findChild<QToolButton*>(QStringLiteral("btnBGColor10"));
     auto* color2 = w.findChild<QToolButton*>(QStringLiteral("btnFontColor2"));
@@ -217,7 +214,7 @@ class MainWindowTest : public QObject {
   }
 
   void saveThenLoadRestoresTheWholeLetter() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     WaitForEditors(w);
     w.edtPageTitle->setText(QStringLiteral("Caf\u00e9 \u65e5\u672c"));
     w.edtFullName->setText(QStringLiteral("Jo Seller"));
@@ -259,16 +256,16 @@ class MainWindowTest : public QObject {
     WaitForEditors(w);
     const wordlark::LetterConfiguration saved = w.CollectConfiguration();
 
-    const auto file = folder_->path() / "letter";  // ".set" is added
+    const auto file = fixture_->Folder() / "letter";  // ".set" is added
     FileDialog::QueueAnswer(PathText(file));
     w.btnSaveClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("Configuration saved successfully!")});
-    QVERIFY(std::filesystem::exists(folder_->path() / "letter.set"));
+    QVERIFY(std::filesystem::exists(fixture_->Folder() / "letter.set"));
     QCOMPARE(FileDialog::Requests().front().title, QStringLiteral("Save file"));
     QCOMPARE(FileDialog::Requests().front().filter, QStringLiteral("Settings files (*.set)|*.set"));
 
-    TfrmMain fresh(folder_->path());
-    FileDialog::QueueAnswer(PathText(folder_->path() / "letter.set"));
+    TfrmMain fresh(fixture_->Folder());
+    FileDialog::QueueAnswer(PathText(fixture_->Folder() / "letter.set"));
     fresh.btnLoadClick();
     QCOMPARE(Messages().last(), QStringLiteral("Configuration loaded successfully!"));
     WaitForEditors(fresh);
@@ -278,11 +275,11 @@ class MainWindowTest : public QObject {
   }
 
   void aBadFileChangesNothing() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     w.edtPageTitle->setText(QStringLiteral("keep me"));
-    WriteBytes(folder_->path() / "bad.set",
+    WriteBytes(fixture_->Folder() / "bad.set",
                "<%%PageTitle%%>other<%%/PageTitle%%>\r\n<%%FSize%%>abc<%%/FSize%%>\r\n");
-    FileDialog::QueueAnswer(PathText(folder_->path() / "bad.set"));
+    FileDialog::QueueAnswer(PathText(fixture_->Folder() / "bad.set"));
     QTest::mouseClick(w.btnLoad, Qt::LeftButton);
     QCOMPARE(w.edtPageTitle->text(), QStringLiteral("keep me"));
     QCOMPARE(MessageBox::History().size(), 1);
@@ -292,13 +289,13 @@ class MainWindowTest : public QObject {
   }
 
   void finishChecksTheNameWritesThePageAndCopiesPictures() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     w.btnFinishClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral(
                              "Please select a location where you want to save your output file.")});
 
     // A picture picked with Browse is copied beside the page.
-    const auto picture = folder_->path() / "pictures" / "head er.png";
+    const auto picture = fixture_->Folder() / "pictures" / "head er.png";
     std::filesystem::create_directories(picture.parent_path());
     WriteBytes(picture, "PNG");
     FileDialog::QueueAnswer(PathText(picture));
@@ -307,7 +304,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(FileDialog::Requests().last().title, QStringLiteral("Open picture"));
 
     w.edtPageTitle->setText(QStringLiteral("Title \u20ac \u65e5"));
-    const auto out = folder_->path() / "site" / "page";
+    const auto out = fixture_->Folder() / "site" / "page";
     std::filesystem::create_directories(out.parent_path());
     FileDialog::QueueAnswer(PathText(out));
     w.bsSkinButton3Click();
@@ -316,17 +313,17 @@ class MainWindowTest : public QObject {
     w.btnFinishClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("You have successfully saved your file as:") +
                                      w.edtFilename->text()});
-    const std::string page = ReadBytes(folder_->path() / "site" / "page.html");
+    const std::string page = ReadBytes(fixture_->Folder() / "site" / "page.html");
     QVERIFY(page.find("<title>Title \x80 &#26085;</title>") != std::string::npos);
     // The blank is escaped so that the unquoted attribute still names the file.
     QVERIFY2(page.find("<img border=0 src=head%20er.png><br><br>") != std::string::npos,
              page.c_str());
-    QCOMPARE(ReadBytes(folder_->path() / "site" / "head er.png"), std::string("PNG"));
+    QCOMPARE(ReadBytes(fixture_->Folder() / "site" / "head er.png"), std::string("PNG"));
 
     // A picture that cannot be copied is reported after the success message.
-    WriteBytes(folder_->path() / "pictures" / "blocked.png", "PNG");
-    std::filesystem::create_directories(folder_->path() / "site" / "blocked.png");
-    w.edtFooterPicture->setText(PathText(folder_->path() / "pictures" / "blocked.png"));
+    WriteBytes(fixture_->Folder() / "pictures" / "blocked.png", "PNG");
+    std::filesystem::create_directories(fixture_->Folder() / "site" / "blocked.png");
+    w.edtFooterPicture->setText(PathText(fixture_->Folder() / "pictures" / "blocked.png"));
     MessageBox::ClearHistory();
     w.btnFinishClick();
     QCOMPARE(MessageBox::History().size(), 2);
@@ -336,15 +333,15 @@ class MainWindowTest : public QObject {
     w.edtFooterPicture->clear();
 
     MessageBox::ClearHistory();
-    w.edtFilename->setText(PathText(folder_->path() / "missing" / "page.html"));
+    w.edtFilename->setText(PathText(fixture_->Folder() / "missing" / "page.html"));
     w.btnFinishClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("Please check the output filename!")});
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
-    QVERIFY(!std::filesystem::exists(folder_->path() / "missing"));
+    QVERIFY(!std::filesystem::exists(fixture_->Folder() / "missing"));
 
     // A page that would replace the template, or grow past its bound: a
     // warning, and nothing written.
-    const auto tem = folder_->path() / "Templates" / "plain.tem";
+    const auto tem = fixture_->Folder() / "Templates" / "plain.tem";
     const std::string template_bytes = ReadBytes(tem);
     w.edtFilename->setText(PathText(tem));
     MessageBox::ClearHistory();
@@ -356,8 +353,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
     QCOMPARE(ReadBytes(tem), template_bytes);
 
-    const std::string page_bytes = ReadBytes(folder_->path() / "site" / "page.html");
-    w.edtFilename->setText(PathText(folder_->path() / "site" / "page.html"));
+    const std::string page_bytes = ReadBytes(fixture_->Folder() / "site" / "page.html");
+    w.edtFilename->setText(PathText(fixture_->Folder() / "site" / "page.html"));
     w.edtPageTitle->setText(QStringLiteral("%%FULLNAME%%").repeated(2500));
     w.edtFullName->setText(QString(30000, QLatin1Char('n')));
     MessageBox::ClearHistory();
@@ -365,7 +362,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(MessageBox::History().size(), 1);
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
     QVERIFY(Messages().front().startsWith(QStringLiteral("The page would be larger than 64 MiB")));
-    QCOMPARE(ReadBytes(folder_->path() / "site" / "page.html"), page_bytes);
+    QCOMPARE(ReadBytes(fixture_->Folder() / "site" / "page.html"), page_bytes);
   }
 
   void aMissingTemplatesFolderIsReportedAndStartUpGoesOn() {
@@ -388,8 +385,7 @@ class MainWindowTest : public QObject {
   }
 
  private:
-  std::unique_ptr<TempDir> folder_;
-  std::unique_ptr<TfrmMain> window_;
+  std::unique_ptr<WindowFixture> fixture_;
 };
 
 WORDLARK_GUI_TEST_MAIN(MainWindowTest)

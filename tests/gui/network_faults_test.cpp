@@ -13,24 +13,27 @@
 #include <filesystem>
 #include <vector>
 
-#include "MessageBox.h"
 #include "TfrmMain.h"
-#include "brand/WebLinks.h"
 #include "gui_test_main.h"
 #include "loop_probe.h"
 #include "online/NewsBalloon.h"
 #include "online/QtHttpClient.h"
 #include "online/news.h"
 #include "online/update.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
+#include "window_fixture.h"
 
+using wordlark::MessageBox;
+using wordlark::NewsBalloon;
+using wordlark::TfrmMain;
 using wordlark::test::LoopProbe;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
-using wordlark::test::TempDir;
 using wordlark::test::TestHttpServer;
+using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
@@ -144,13 +147,7 @@ class NetworkFaultsTest : public QObject {
   void initTestCase() { Garbage(); }  // built once, outside every measurement
 
   void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
-    SetProgramStarterForTesting([this](const QString& program, const QStringList&) {
-      started_ << program;
-      return true;
-    });
-    started_.clear();
+    fixture_ = std::make_unique<WindowFixture>();
     armed_ = false;
     armedRequests_ = 0;
     armedTargets_.clear();
@@ -159,18 +156,11 @@ class NetworkFaultsTest : public QObject {
     server_ = std::make_unique<TestHttpServer>(
         [this](const ReceivedRequest& request) { return Answer(request); });
     QVERIFY(server_->IsListening());
-    folder_ = std::make_unique<TempDir>();
-    std::filesystem::create_directories(folder_->path() / "Templates");
   }
 
   void cleanup() {
-    SetProgramStarterForTesting({});
-    if (NewsBalloon::Current() != nullptr) {
-      NewsBalloon::Current()->close();
-    }
-    window_.reset();
+    fixture_.reset();
     server_.reset();
-    folder_.reset();
     QTRY_VERIFY(VisibleWindows().isEmpty());
   }
 
@@ -209,8 +199,7 @@ class NetworkFaultsTest : public QObject {
     closeDuring_ = closeDuring;
 
     WriteSettings(BaseUrl(QStringLiteral("/news/")));
-    window_ = std::make_unique<TfrmMain>(folder_->path());
-    TfrmMain* w = window_.get();
+    TfrmMain* w = &fixture_->NewWindow();
     w->SetUpdateBaseUrl(BaseUrl(QStringLiteral("/liveupdate/word_lark/")));
     w->show();
     // The start-up checks ran (quietly) before the button is pressed.
@@ -317,7 +306,7 @@ class NetworkFaultsTest : public QObject {
       QVERIFY(!w->Timer1->isActive());
       QCOMPARE(server_->Requests().size(), requestsAtClose);
       if (button == Button::Update) {
-        QCOMPARE(FileNames(folder_->path()),
+        QCOMPARE(FileNames(fixture_->Folder()),
                  (QStringList{QStringLiteral("Templates"), QStringLiteral("dbsettings.dat")}));
       }
       return;
@@ -339,7 +328,7 @@ class NetworkFaultsTest : public QObject {
         return;
       }
     }
-    QVERIFY(started_.isEmpty());
+    QVERIFY(fixture_->StartedPrograms().isEmpty());
 
     // The client is fit for the next request: a good answer offering an
     // update gets through (the updater is missing, which ends the flow).
@@ -491,7 +480,7 @@ class NetworkFaultsTest : public QObject {
   // The downloaded information file: there only when the download completed,
   // and nothing else left in the program folder.
   void CheckInformationFile() const {
-    const std::filesystem::path info = folder_->path() / wordlark::kUpdateInfoFileName;
+    const std::filesystem::path info = fixture_->Folder() / wordlark::kUpdateInfoFileName;
     QStringList expected{QStringLiteral("Templates"), QStringLiteral("dbsettings.dat")};
     switch (fault_) {
       case Fault::EmptyBody:
@@ -507,7 +496,7 @@ class NetworkFaultsTest : public QObject {
     expected << QString::fromLatin1(wordlark::kUpdateInfoFileName.data(),
                                     static_cast<qsizetype>(wordlark::kUpdateInfoFileName.size()));
     expected.sort();
-    QCOMPARE(FileNames(folder_->path()), expected);
+    QCOMPARE(FileNames(fixture_->Folder()), expected);
   }
 
   void WriteSettings(const std::string& newsBase) {
@@ -520,7 +509,7 @@ class NetworkFaultsTest : public QObject {
         "<%%/MasterNewsBaseURL%%>\r\n"
         "<%%MasterPublID%%>1<%%/MasterPublID%%>\r\n"
         "<%%LastNewsId%%>8<%%/LastNewsId%%>\r\n";
-    WriteBytes(folder_->path() / "dbsettings.dat",
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
                wordlark::EncipherBytes(plain, wordlark::SettingsPassPhrase));
   }
 
@@ -534,9 +523,8 @@ class NetworkFaultsTest : public QObject {
     return shown;
   }
 
+  std::unique_ptr<WindowFixture> fixture_;
   std::unique_ptr<TestHttpServer> server_;
-  std::unique_ptr<TempDir> folder_;
-  std::unique_ptr<TfrmMain> window_;
   QElapsedTimer clock_;
   Button button_ = Button::News;
   Fault fault_ = Fault::Refused;
@@ -546,7 +534,6 @@ class NetworkFaultsTest : public QObject {
   QList<QByteArray> armedTargets_;
   qint64 firstArmedAt_ = 0;
   QByteArray offeredVersion_;
-  QStringList started_;
 };
 
 WORDLARK_GUI_TEST_MAIN(NetworkFaultsTest)

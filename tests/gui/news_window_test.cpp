@@ -12,21 +12,26 @@
 #include <memory>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
 #include "gui_test_main.h"
 #include "online/NewsBalloon.h"
 #include "online/QtHttpClient.h"
 #include "online/TfrmNews.h"
 #include "online/last_news_id.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
+#include "window_fixture.h"
 
 using wordlark::HtmlEditor;
+using wordlark::MessageBox;
+using wordlark::NewsBalloon;
+using wordlark::ShowNewsBalloon;
+using wordlark::TfrmNews;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
-using wordlark::test::TempDir;
 using wordlark::test::TestHttpServer;
+using wordlark::test::WindowFixture;
 
 namespace {
 
@@ -64,10 +69,8 @@ class NewsWindowTest : public QObject {
 
  private slots:
   void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
-    folder_ = std::make_unique<TempDir>();
-    wordlark::test::WriteBytes(*folder_ / "dbsettings.dat",
+    fixture_ = std::make_unique<WindowFixture>();
+    wordlark::test::WriteBytes(*fixture_ / "dbsettings.dat",
                                wordlark::EncipherBytes(kPlainSettings));
     holdNext_ = false;
     server_ = std::make_unique<TestHttpServer>([this](const ReceivedRequest& request) {
@@ -92,7 +95,7 @@ class NewsWindowTest : public QObject {
     window_ = std::make_unique<TfrmNews>(wordlark::NewsList{{"9", "Newest", "2024-05-01"},
                                                             {"5", "Older", "2023-01-01"},
                                                             {"7", "Withdrawn", "2022-12-24"}},
-                                         settings_, folder_->path(), *client_);
+                                         settings_, fixture_->Folder(), *client_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     list_ = window_->findChild<QTreeWidget*>("lvwItems");
@@ -104,7 +107,7 @@ class NewsWindowTest : public QObject {
     window_.reset();
     client_.reset();
     server_.reset();
-    folder_.reset();
+    fixture_.reset();
   }
 
   void theListShowsTheNewsAsSent() {
@@ -140,21 +143,22 @@ class NewsWindowTest : public QObject {
     QCOMPARE(FieldValue(body, "prodtype"), QByteArray("BP"));
     QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
     QCOMPARE(wordlark::test::PageBody(*editor_), QString::fromUtf8("<p>Nine café</p>"));
-    QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("9"));
+    QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("9"));
     QVERIFY(!window_->Busy());
 
     // An older news after a newer one: its id is recorded all the same.
     ClickItem(list_, 1);
     QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
     QCOMPARE(wordlark::test::PageBody(*editor_), QString("<p>Five</p>"));
-    QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("5"));
+    QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("5"));
 
     // The rest of the settings file is as it was, and no plain copy is left.
     std::string plain;
-    QCOMPARE(wordlark::DecipherBytes(wordlark::test::ReadBytes(*folder_ / "dbsettings.dat"), plain),
-             wordlark::CipherResult::Ok);
+    QCOMPARE(
+        wordlark::DecipherBytes(wordlark::test::ReadBytes(*fixture_ / "dbsettings.dat"), plain),
+        wordlark::CipherResult::Ok);
     QCOMPARE(plain, wordlark::SetLastNewsIdEntry(kPlainSettings, "5"));
-    QVERIFY(!std::filesystem::exists(*folder_ / "dbsettings.sim"));
+    QVERIFY(!std::filesystem::exists(*fixture_ / "dbsettings.sim"));
     QVERIFY(MessageBox::History().isEmpty());
   }
 
@@ -167,7 +171,7 @@ class NewsWindowTest : public QObject {
     QCOMPARE(MessageBox::History().front().text,
              QString::fromUtf8(wordlark::kNewsItemTroubleMessage));
     QCOMPARE(editor_->GetBodyHtml(), QString("<body><p>Nine café</p></body>"));
-    QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("9"));
+    QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("9"));
     QVERIFY(!window_->Busy());
     QVERIFY(!list_->testAttribute(Qt::WA_SetCursor));
 
@@ -177,7 +181,7 @@ class NewsWindowTest : public QObject {
     QCOMPARE(MessageBox::History().size(), 2);
     QCOMPARE(MessageBox::History().back().text,
              QString::fromUtf8(wordlark::kNewsSiteTroubleMessage));
-    QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("9"));
+    QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("9"));
   }
 
   // While a text is on its way the list keeps its selection and Close waits;
@@ -211,7 +215,7 @@ class NewsWindowTest : public QObject {
     QVERIFY(keptSelection);
     QVERIFY(stillOpen);
     QCOMPARE(server_->Requests().size(), 1);  // the refused click fetched nothing
-    QCOMPARE(wordlark::ReadLastNewsId(folder_->path()), std::string("9"));
+    QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("9"));
     QVERIFY(!window_->isVisible());  // Close took effect once the text was in
     QCOMPARE(window_->result(), int(QDialog::Accepted));
     QCOMPARE(list_->cursor().shape(), Qt::ArrowCursor);
@@ -267,7 +271,7 @@ class NewsWindowTest : public QObject {
   }
 
  private:
-  std::unique_ptr<TempDir> folder_;
+  std::unique_ptr<WindowFixture> fixture_;
   std::unique_ptr<TestHttpServer> server_;
   std::unique_ptr<QtHttpClient> client_;
   std::unique_ptr<TfrmNews> window_;

@@ -6,21 +6,24 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "MessageBox.h"
 #include "TfrmMain.h"
-#include "brand/WebLinks.h"
 #include "gui_test_main.h"
 #include "online/NewsBalloon.h"
 #include "online/QtHttpClient.h"
 #include "online/update.h"
+#include "seams/MessageBox.h"
 #include "test_http_server.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
+#include "window_fixture.h"
 
+using wordlark::MessageBox;
+using wordlark::NewsBalloon;
+using wordlark::TfrmMain;
 using wordlark::test::ReceivedRequest;
 using wordlark::test::ServedReply;
-using wordlark::test::TempDir;
 using wordlark::test::TestHttpServer;
+using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
@@ -43,13 +46,7 @@ class OnlineWindowTest : public QObject {
 
  private slots:
   void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
-    started_.clear();
-    SetProgramStarterForTesting([this](const QString& program, const QStringList& arguments) {
-      started_ << program << arguments;
-      return true;
-    });
+    fixture_ = std::make_unique<WindowFixture>();
     latest_ = "8^Spring sale\xAFOK";
     version_ = "[application]\r\nversion=2.0\r\n";
     server_ = std::make_unique<TestHttpServer>([this](const ReceivedRequest& request) {
@@ -67,17 +64,11 @@ class OnlineWindowTest : public QObject {
       }
       return Text("INVALIDNEWS");
     });
-    folder_ = std::make_unique<TempDir>();
-    std::filesystem::create_directories(folder_->path() / "Templates");
   }
 
   void cleanup() {
-    SetProgramStarterForTesting({});
-    if (NewsBalloon::Current() != nullptr) {
-      NewsBalloon::Current()->close();
-    }
+    fixture_.reset();
     server_.reset();
-    folder_.reset();
   }
 
   void theStartupChecksAnnounceUnreadNewsOnly() {
@@ -133,14 +124,14 @@ class OnlineWindowTest : public QObject {
                                          "the current version!")}));
     QVERIFY(w->isVisible());
 
-    WriteBytes(folder_->path() / "Updater.exe", "#!/bin/sh\n");
+    WriteBytes(fixture_->Folder() / "Updater.exe", "#!/bin/sh\n");
     MessageBox::ClearHistory();
     w->btnUpdate->click();
     QCOMPARE(MessageBox::History().size(), 2);
     const QString base = server_->Url(QStringLiteral("/liveupdate/word_lark/"));
-    QCOMPARE(started_,
-             (QStringList{QString::fromStdString((folder_->path() / "Updater.exe").string()), base,
-                          QStringLiteral("2.0"), QStringLiteral("A")}));
+    QCOMPARE(fixture_->StartedPrograms(),
+             (QStringList{QString::fromStdString((fixture_->Folder() / "Updater.exe").string()),
+                          base, QStringLiteral("2.0"), QStringLiteral("A")}));
     QVERIFY(!w->isVisible());  // the window closed for the updater
   }
 
@@ -166,7 +157,7 @@ class OnlineWindowTest : public QObject {
   }
 
   void withoutANewsLevelThereIsNoNews() {
-    WriteBytes(folder_->path() / "dbsettings.dat",
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
                wordlark::EncipherBytes("<%%ApplicationName%%>X<%%/ApplicationName%%>",
                                        wordlark::SettingsPassPhrase));
     auto w = MakeWindow();
@@ -215,23 +206,22 @@ class OnlineWindowTest : public QObject {
     if (lastNewsId != nullptr) {
       plain += std::string("<%%LastNewsId%%>") + lastNewsId + "<%%/LastNewsId%%>\r\n";
     }
-    WriteBytes(folder_->path() / "dbsettings.dat",
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
                wordlark::EncipherBytes(plain, wordlark::SettingsPassPhrase));
   }
 
-  std::unique_ptr<TfrmMain> MakeWindow() {
-    auto w = std::make_unique<TfrmMain>(folder_->path());
-    w->SetUpdateBaseUrl(server_->UrlBytes("/liveupdate/word_lark/"));
-    w->show();
-    return w;
+  TfrmMain* MakeWindow() {
+    TfrmMain& w = fixture_->NewWindow();
+    w.SetUpdateBaseUrl(server_->UrlBytes("/liveupdate/word_lark/"));
+    w.show();
+    return &w;
   }
 
+  std::unique_ptr<WindowFixture> fixture_;
   std::unique_ptr<TestHttpServer> server_;
-  std::unique_ptr<TempDir> folder_;
   QByteArray latest_;
   QByteArray version_;
   bool hold_ = false;
-  QStringList started_;
 };
 
 WORDLARK_GUI_TEST_MAIN(OnlineWindowTest)

@@ -11,19 +11,24 @@
 #include <QWebEngineView>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
 #include "render/output.h"
 #include "render/renderer.h"
+#include "seams/MessageBox.h"
 #include "test_support.h"
+#include "widgets/PagePreview.h"
+#include "widgets/QtText.h"
+#include "window_fixture.h"
 
+using wordlark::MessageBox;
+using wordlark::PagePreview;
+using wordlark::PathText;
+using wordlark::TfrmMain;
 using wordlark::test::EvalIn;
 using wordlark::test::ListTexts;
-using wordlark::test::PathText;
 using wordlark::test::ReadBytes;
-using wordlark::test::TempDir;
+using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
@@ -40,11 +45,8 @@ class PreviewTest : public QObject {
 
  private slots:
   void init() {
-    MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
-    MessageBox::ClearHistory();
-    folder_ = std::make_unique<TempDir>();
-    const auto templates = folder_->path() / "Templates";
-    std::filesystem::create_directories(templates);
+    fixture_ = std::make_unique<WindowFixture>();
+    const auto templates = fixture_->Folder() / "Templates";
     WriteBytes(templates / "Alpha.tem",
                "<html><head><title>%%PAGETITLE%%</title></head>\n"
                "<body id=alpha>%%HEADERPICTURE%%<h1>%%ORDERHEADLINE%%</h1>\n"
@@ -57,30 +59,25 @@ class PreviewTest : public QObject {
     thumbnail.fill(Qt::darkCyan);
     QVERIFY(thumbnail.save(PathText(templates / "Alpha.png")));
 
-    window_ = std::make_unique<TfrmMain>(folder_->path());
-    window_->resize(900, 720);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-    QTRY_VERIFY_WITH_TIMEOUT(window_->prfEditor1->IsReady(), 60000);
+    fixture_->NewWindow().resize(900, 720);
+    QVERIFY(fixture_->ShowWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture_->Window().prfEditor1->IsReady(), 60000);
   }
 
-  void cleanup() {
-    window_.reset();
-    folder_.reset();
-  }
+  void cleanup() { fixture_.reset(); }
 
   void thePreviewShowsThePageFinishWouldWriteAndCopiesNothing() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     QCOMPARE(w.cbxTemplates->count(), 2);
     QVERIFY(!w.cbxTemplates->itemIcon(0).isNull());  // Alpha.png beside Alpha.tem
     QVERIFY(w.cbxTemplates->itemIcon(1).isNull());
 
-    const auto picture = folder_->path() / "pictures" / "head er.png";
+    const auto picture = fixture_->Folder() / "pictures" / "head er.png";
     std::filesystem::create_directories(picture.parent_path());
     QImage image(7, 5, QImage::Format_RGB32);
     image.fill(Qt::red);
     QVERIFY(image.save(PathText(picture)));
-    const auto site = folder_->path() / "site";
+    const auto site = fixture_->Folder() / "site";
     std::filesystem::create_directories(site);
     w.edtPageTitle->setText(QStringLiteral("Spring \u20ac sale"));
     w.edtHeaderPicture->setText(PathText(picture));
@@ -114,7 +111,7 @@ class PreviewTest : public QObject {
   }
 
   void changingTheTemplateChangesThePreview() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     w.prfEditor1->SetHtml(QStringLiteral("Headline"));
     GoToStep8();
     QCOMPARE(BodyId(), QStringLiteral("alpha"));
@@ -126,23 +123,23 @@ class PreviewTest : public QObject {
 
     // A letter loaded while step 8 is showing is previewed at once.
     w.edtPageTitle->setText(QStringLiteral("Loaded"));
-    w.SaveConfiguration(PathText(folder_->path() / "l.set"));
+    w.SaveConfiguration(PathText(fixture_->Folder() / "l.set"));
     w.edtPageTitle->setText(QStringLiteral("Typed"));
-    w.LoadConfiguration(PathText(folder_->path() / "l.set"));
+    w.LoadConfiguration(PathText(fixture_->Folder() / "l.set"));
     QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->PageBytes().contains("<title>Loaded</title>"), 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!w.pagePreview->Loading(), 30000);
     QCOMPARE(EvalIn(w.pagePreview->View()->page(), QStringLiteral("document.title")).toString(),
              QStringLiteral("Loaded"));
 
     // Without the template there is a message instead of a page.
-    std::filesystem::remove(folder_->path() / "Templates" / "beta.tem");
+    std::filesystem::remove(fixture_->Folder() / "Templates" / "beta.tem");
     w.RefreshPreviewIfShown();
     QVERIFY(w.pagePreview->PageBytes().isEmpty());
     QVERIFY(w.pagePreview->findChild<QLabel*>(QStringLiteral("lblPreviewMessage"))->isVisible());
   }
 
   void phoneAndDesktopWidths() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     GoToStep8();
     QWebEnginePage* page = w.pagePreview->View()->page();
     const QString width = QStringLiteral("window.innerWidth");
@@ -169,7 +166,7 @@ class PreviewTest : public QObject {
   }
 
   void preflightItemsComeAndGoWithTheValues() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     GoToStep8();
     QStringList items = ListTexts(w.lstPreflight);
     QCOMPARE(items.size(), 3);
@@ -182,8 +179,8 @@ class PreviewTest : public QObject {
     w.edtFilename->setText(QStringLiteral("page.html"));
     items = ListTexts(w.lstPreflight);
     QVERIFY(AnyContains(items, QStringLiteral("\"page.html\" names no folder")));
-    QVERIFY(AnyContains(items, PathText(folder_->path() / "Templates" / "page.html")));
-    w.edtFilename->setText(PathText(folder_->path() / "page.html"));
+    QVERIFY(AnyContains(items, PathText(fixture_->Folder() / "Templates" / "page.html")));
+    w.edtFilename->setText(PathText(fixture_->Folder() / "page.html"));
     QCOMPARE(ListTexts(w.lstPreflight).size(), 2);
 
     // A picture that is nowhere; activating its item leads to its box.
@@ -212,7 +209,7 @@ class PreviewTest : public QObject {
 
  private:
   void GoToStep8() {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
     QVERIFY(w.pagePreview->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->View() != nullptr && !w.pagePreview->Loading(), 30000);
@@ -220,7 +217,7 @@ class PreviewTest : public QObject {
 
   // What Finish would write from the window's letter with template `index`.
   QByteArray ExpectedPage(int index) const {
-    TfrmMain& w = *window_;
+    TfrmMain& w = fixture_->Window();
     wordlark::RenderContext context{w.Templates()[index].file, w.edtFilename->text().toStdString(),
                                     w.TemplatesFolder()};
     context.copy_pictures = false;
@@ -229,12 +226,12 @@ class PreviewTest : public QObject {
   }
 
   QString BodyId() const {
-    return EvalIn(window_->pagePreview->View()->page(), QStringLiteral("document.body.id"))
+    return EvalIn(fixture_->Window().pagePreview->View()->page(),
+                  QStringLiteral("document.body.id"))
         .toString();
   }
 
-  std::unique_ptr<TempDir> folder_;
-  std::unique_ptr<TfrmMain> window_;
+  std::unique_ptr<WindowFixture> fixture_;
 };
 
 WORDLARK_GUI_TEST_MAIN(PreviewTest)

@@ -7,15 +7,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
+#include "widgets/QtText.h"
 
-QString Q(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
+namespace wordlark {
 
-}  // namespace
-
-TfrmAbout::TfrmAbout(const wordlark::BrandSettings& brand, QWidget* parent) : QDialog(parent) {
+TfrmAbout::TfrmAbout(const BrandSettings& brand, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(tr("About..."));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -62,14 +58,13 @@ TfrmAbout::TfrmAbout(const wordlark::BrandSettings& brand, QWidget* parent) : QD
   FormCreate(brand);
 }
 
-void TfrmAbout::FormCreate(const wordlark::BrandSettings& brand) {
-  setWindowTitle(Q(wordlark::AboutWindowCaption(brand)));
+void TfrmAbout::FormCreate(const BrandSettings& brand) {
+  setWindowTitle(Q(AboutWindowCaption(brand)));
   lblProductName->setText(Q(brand.ApplicationName));
-  lblProductVersion->setText(Q(wordlark::ProductVersionText()));
-  lblCopyright->setText(Q(wordlark::CopyrightText(brand)));
+  lblProductVersion->setText(Q(ProductVersionText()));
+  lblCopyright->setText(Q(CopyrightText(brand)));
   // The text box breaks lines at CR, LF or CR LF.
-  QString text = Q(brand.AboutText);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  memAbout->setPlainText(text);
+  memAbout->setPlainText(WidgetLines(Q(brand.AboutText)));
 }
+
+}  // namespace wordlark

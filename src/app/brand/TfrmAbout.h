@@ -8,13 +8,15 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace wordlark {
+
 // The about window: the product under the reseller's name, its version, the
 // copyright line and the reseller's text.
 class TfrmAbout : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmAbout(const wordlark::BrandSettings& brand, QWidget* parent = nullptr);
+  explicit TfrmAbout(const BrandSettings& brand, QWidget* parent = nullptr);
 
   QLabel* lblProductName = nullptr;
   QLabel* lblProductVersion = nullptr;
@@ -23,5 +25,7 @@ class TfrmAbout : public QDialog {
   QPushButton* editAbout = nullptr;
 
  private:
-  void FormCreate(const wordlark::BrandSettings& brand);
+  void FormCreate(const BrandSettings& brand);
 };
+
+}  // namespace wordlark

@@ -5,6 +5,47 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QToolButton>
+#include <array>
+
+namespace wordlark {
+namespace {
+
+using G = FormatToolbar::Glyph;
+using H = FormatToolbar::Handlers;
+
+const std::array<FormatToolbar::Command, 13> kCommands = {{
+    {"btnBold", "B", G::kBold, "format-text-bold", "Bold", "Bold", &H::btnBold1Click, false},
+    {"btnItalic", "I", G::kItalic, "format-text-italic", "Italic", "Italic", &H::btnItalic1Click,
+     false},
+    {"btnUnderline", "U", G::kUnderline, "format-text-underline", "Underline", "Underline",
+     &H::btnUnderline1Click, true},
+    {"btnNumber", "1.", G::kPlain, "format-list-ordered", "Numbered list", "InsertOrderedList",
+     &H::btnNumber1Click, false},
+    {"btnPlecas", "\u2022", G::kPlain, "format-list-unordered", "Bulleted list",
+     "InsertUnorderedList", &H::btnPlecas1Click, false},
+    {"btnOutdent", "\u21E4", G::kPlain, "format-indent-less", "Decrease indent", "Outdent",
+     &H::btnOutdent1Click, false},
+    {"btnIdent", "\u21E5", G::kPlain, "format-indent-more", "Increase indent", "Indent",
+     &H::btnIdent1Click, true},
+    {"btnLeft", "\u2261L", G::kPlain, "format-justify-left", "Align left", "JustifyLeft",
+     &H::btnLeft1Click, false},
+    {"btnCenter", "\u2261C", G::kPlain, "format-justify-center", "Center", "JustifyCenter",
+     &H::btnCenter1Click, false},
+    {"btnRight", "\u2261R", G::kPlain, "format-justify-right", "Align right", "JustifyRight",
+     &H::btnRight1Click, false},
+    {"btnAlign", "\u2261J", G::kPlain, "format-justify-fill", "Justify", "JustifyFull",
+     &H::btnAlign1Click, true},
+    {"btnFontColor", "A", G::kPlain, "format-text-color", "Font color", "ForeColor",
+     &H::btnFontColor1Click, false},
+    {"btnBGColor", "\u25A7", G::kPlain, "format-fill-color", "Background color", "BackColor",
+     &H::btnBGColor1Click, false},
+}};
+
+}  // namespace
+
+std::span<const FormatToolbar::Command> FormatToolbar::Commands() {
+  return kCommands;
+}
 
 const QStringList& FormatToolbar::FontSizes() {
   static const QStringList sizes = {
@@ -15,7 +56,9 @@ const QStringList& FormatToolbar::FontSizes() {
   return sizes;
 }
 
-FormatToolbar::FormatToolbar(int tag, QWidget* parent) : QWidget(parent), tag_(tag) {
+FormatToolbar::FormatToolbar(int tag, Handlers& handlers, const QStringList& families,
+                             QWidget* parent)
+    : QWidget(parent), tag_(tag) {
   setObjectName(QStringLiteral("bsSkinToolBar%1").arg(tag));
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -28,6 +71,8 @@ FormatToolbar::FormatToolbar(int tag, QWidget* parent) : QWidget(parent), tag_(t
   fontName->setMinimumContentsLength(14);
   fontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   fontName->setAccessibleName(tr("Font name"));
+  fontName->addItems(families);
+  fontName->setCurrentIndex(-1);
   layout->addWidget(fontName);
   AddDivider();
 
@@ -40,63 +85,47 @@ FormatToolbar::FormatToolbar(int tag, QWidget* parent) : QWidget(parent), tag_(t
   layout->addWidget(fontSize);
   AddDivider();
 
-  bold = AddButton(QStringLiteral("btnBold"), QStringLiteral("B"),
-                   QStringLiteral("format-text-bold"), tr("Bold"));
-  QFont f = bold->font();
-  f.setBold(true);
-  bold->setFont(f);
-  italic = AddButton(QStringLiteral("btnItalic"), QStringLiteral("I"),
-                     QStringLiteral("format-text-italic"), tr("Italic"));
-  f = italic->font();
-  f.setItalic(true);
-  italic->setFont(f);
-  underline = AddButton(QStringLiteral("btnUnderline"), QStringLiteral("U"),
-                        QStringLiteral("format-text-underline"), tr("Underline"));
-  f = underline->font();
-  f.setUnderline(true);
-  underline->setFont(f);
-  AddDivider();
-  number = AddButton(QStringLiteral("btnNumber"), QStringLiteral("1."),
-                     QStringLiteral("format-list-ordered"), tr("Numbered list"));
-  bullets = AddButton(QStringLiteral("btnPlecas"), QStringLiteral("\u2022"),
-                      QStringLiteral("format-list-unordered"), tr("Bulleted list"));
-  outdent = AddButton(QStringLiteral("btnOutdent"), QStringLiteral("\u21E4"),
-                      QStringLiteral("format-indent-less"), tr("Decrease indent"));
-  indent = AddButton(QStringLiteral("btnIdent"), QStringLiteral("\u21E5"),
-                     QStringLiteral("format-indent-more"), tr("Increase indent"));
-  AddDivider();
-  alignLeft = AddButton(QStringLiteral("btnLeft"), QStringLiteral("\u2261L"),
-                        QStringLiteral("format-justify-left"), tr("Align left"));
-  center = AddButton(QStringLiteral("btnCenter"), QStringLiteral("\u2261C"),
-                     QStringLiteral("format-justify-center"), tr("Center"));
-  alignRight = AddButton(QStringLiteral("btnRight"), QStringLiteral("\u2261R"),
-                         QStringLiteral("format-justify-right"), tr("Align right"));
-  justify = AddButton(QStringLiteral("btnAlign"), QStringLiteral("\u2261J"),
-                      QStringLiteral("format-justify-fill"), tr("Justify"));
-  AddDivider();
-  fontColor = AddButton(QStringLiteral("btnFontColor"), QStringLiteral("A"),
-                        QStringLiteral("format-text-color"), tr("Font color"));
-  backColor = AddButton(QStringLiteral("btnBGColor"), QStringLiteral("\u25A7"),
-                        QStringLiteral("format-fill-color"), tr("Background color"));
+  // Connected once filled: only the user's choices and the window's
+  // preselection reach the handlers.
+  for (QComboBox* box : {fontName, fontSize}) {
+    const auto handler =
+        box == fontName ? &Handlers::cbxFontName1Change : &Handlers::cbxFontSize1Change;
+    connect(box, &QComboBox::currentTextChanged, this, [&handlers, handler, box] {
+      handlers.RunHandler([&handlers, handler, box] { (handlers.*handler)(box); });
+    });
+  }
+  for (const Command& command : Commands()) {
+    AddButton(command, handlers);
+  }
   layout->addStretch(1);
 }
 
-QToolButton* FormatToolbar::AddButton(const QString& name, const QString& text,
-                                      const QString& iconName, const QString& accessibleName) {
+void FormatToolbar::AddButton(const Command& command, Handlers& handlers) {
   auto* button = new QToolButton(this);
-  button->setObjectName(name + QString::number(tag_));
+  button->setObjectName(QString::fromLatin1(command.name) + QString::number(tag_));
   button->setProperty("Tag", tag_);
-  button->setAccessibleName(accessibleName);
-  const QIcon icon = QIcon::fromTheme(iconName);
+  button->setProperty("Command", QString::fromLatin1(command.command));
+  button->setAccessibleName(tr(command.hint));
+  const QIcon icon = QIcon::fromTheme(QString::fromLatin1(command.icon));
   if (icon.isNull()) {
-    button->setText(text);
+    button->setText(QString::fromUtf8(command.text));
   } else {
     button->setIcon(icon);
   }
+  QFont font = button->font();
+  font.setBold(command.glyph == Glyph::kBold);
+  font.setItalic(command.glyph == Glyph::kItalic);
+  font.setUnderline(command.glyph == Glyph::kUnderline);
+  button->setFont(font);
   button->setAutoRaise(true);
   button->setFocusPolicy(Qt::NoFocus);
   static_cast<QHBoxLayout*>(layout())->addWidget(button);
-  return button;
+  connect(button, &QToolButton::clicked, this, [&handlers, handler = command.handler, button] {
+    handlers.RunHandler([&handlers, handler, button] { (handlers.*handler)(button); });
+  });
+  if (command.dividerAfter) {
+    AddDivider();
+  }
 }
 
 void FormatToolbar::AddDivider() {
@@ -105,3 +134,5 @@ void FormatToolbar::AddDivider() {
   line->setFrameShadow(QFrame::Sunken);
   static_cast<QHBoxLayout*>(layout())->addWidget(line);
 }
+
+}  // namespace wordlark

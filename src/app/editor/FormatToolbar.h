@@ -1,45 +1,86 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <span>
 
 class QComboBox;
 class QToolButton;
 
-// The formatting toolbar above a rich-text editor. It only holds the controls;
-// the main window's handlers find the editor from each control's "Tag"
-// property, the number of the editor it serves.
+namespace wordlark {
+
+// The formatting toolbar above a rich-text editor: a font-name box, a
+// font-size box and the buttons of its command table. Every control carries
+// in its "Tag" property the number of the editor it serves, and calls the
+// owner's handler for it with itself as the sender; the handlers find the
+// editor from the tag.
 class FormatToolbar : public QWidget {
   Q_OBJECT
 
  public:
-  FormatToolbar(int tag, QWidget* parent = nullptr);
+  // The handlers of the toolbar's events (the main window's), named after
+  // the controls of the first toolbar.
+  class Handlers {
+   public:
+    virtual void cbxFontName1Change(QComboBox* box) = 0;
+    virtual void cbxFontSize1Change(QComboBox* box) = 0;
+    virtual void btnBold1Click(QWidget* sender) = 0;
+    virtual void btnItalic1Click(QWidget* sender) = 0;
+    virtual void btnUnderline1Click(QWidget* sender) = 0;
+    virtual void btnNumber1Click(QWidget* sender) = 0;
+    virtual void btnPlecas1Click(QWidget* sender) = 0;
+    virtual void btnOutdent1Click(QWidget* sender) = 0;
+    virtual void btnIdent1Click(QWidget* sender) = 0;
+    virtual void btnLeft1Click(QWidget* sender) = 0;
+    virtual void btnCenter1Click(QWidget* sender) = 0;
+    virtual void btnRight1Click(QWidget* sender) = 0;
+    virtual void btnAlign1Click(QWidget* sender) = 0;
+    virtual void btnFontColor1Click(QWidget* sender) = 0;
+    virtual void btnBGColor1Click(QWidget* sender) = 0;
+    // Runs one of the handlers above; the owner reports what escapes it.
+    virtual void RunHandler(const std::function<void()>& handler) = 0;
 
-  int tag() const { return tag_; }
+   protected:
+    ~Handlers() = default;
+  };
 
-  QComboBox* fontName = nullptr;
-  QComboBox* fontSize = nullptr;
-  QToolButton* bold = nullptr;
-  QToolButton* italic = nullptr;
-  QToolButton* underline = nullptr;
-  QToolButton* number = nullptr;
-  QToolButton* bullets = nullptr;
-  QToolButton* outdent = nullptr;
-  QToolButton* indent = nullptr;
-  QToolButton* alignLeft = nullptr;
-  QToolButton* center = nullptr;
-  QToolButton* alignRight = nullptr;
-  QToolButton* justify = nullptr;
-  QToolButton* fontColor = nullptr;
-  QToolButton* backColor = nullptr;
+  enum class Glyph { kPlain, kBold, kItalic, kUnderline };
+
+  // A button of the toolbar.
+  struct Command {
+    const char* name;     // object name before the editor's number: "btnBold"
+    const char* text;     // its text when the desktop's theme has no icon for it
+    Glyph glyph;          // how that text is drawn
+    const char* icon;     // the theme's icon name
+    const char* hint;     // what it does, for screen readers
+    const char* command;  // the editor command its handler sends, in the "Command" property
+    void (Handlers::*handler)(QWidget* sender);
+    bool dividerAfter;
+  };
+
+  // The buttons, left to right: the one place a command is declared.
+  static std::span<const Command> Commands();
 
   // The entries of the font-size box; the digit that begins one is the HTML
   // font size.
   static const QStringList& FontSizes();
 
+  // The toolbar of editor `tag`; the font-name box offers `families`, with
+  // none selected.
+  FormatToolbar(int tag, Handlers& handlers, const QStringList& families,
+                QWidget* parent = nullptr);
+
+  int tag() const { return tag_; }
+
+  QComboBox* fontName = nullptr;
+  QComboBox* fontSize = nullptr;
+
  private:
-  QToolButton* AddButton(const QString& name, const QString& text, const QString& iconName,
-                         const QString& accessibleName);
+  void AddButton(const Command& command, Handlers& handlers);
   void AddDivider();
 
   int tag_;
 };
+
+}  // namespace wordlark

@@ -22,6 +22,7 @@
 #include <array>
 
 #include "letter/editor_document.h"
+#include "letter/html_body.h"
 
 // Resources of a static library must be registered by name from outside any
 // namespace.
@@ -118,125 +119,6 @@ QString JsLiteral(const QJsonValue& value) {
   return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
-bool IsAsciiLetter(QChar c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool IsTagNameChar(QChar c) {
-  return IsAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u':' || c == u'_';
-}
-
-// Index just past the '>' closing the tag that starts at `lt`, skipping
-// quoted attribute values; the text's size when the tag never closes.
-qsizetype TagEnd(QStringView text, qsizetype lt) {
-  QChar quote;
-  for (qsizetype i = lt + 1; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (!quote.isNull()) {
-      if (c == quote) {
-        quote = QChar();
-      }
-    } else if (c == u'"' || c == u'\'') {
-      quote = c;
-    } else if (c == u'>') {
-      return i + 1;
-    }
-  }
-  return text.size();
-}
-
-// The lower-case name of the tag at `lt` ("<name" or "</name"), empty when
-// `lt` does not start a tag.
-QString TagNameAt(QStringView text, qsizetype lt, bool* closing) {
-  qsizetype i = lt + 1;
-  *closing = i < text.size() && text[i] == u'/';
-  if (*closing) {
-    ++i;
-  }
-  if (i >= text.size() || !IsAsciiLetter(text[i])) {
-    return {};
-  }
-  const qsizetype start = i;
-  while (i < text.size() && IsTagNameChar(text[i])) {
-    ++i;
-  }
-  return text.mid(start, i - start).toString().toLower();
-}
-
-QString LowerTagNames(QStringView text) {
-  QString out;
-  out.reserve(text.size());
-  qsizetype i = 0;
-  while (i < text.size()) {
-    if (text[i] != u'<') {
-      out += text[i++];
-      continue;
-    }
-    if (text.mid(i).startsWith(u"<!--")) {
-      const qsizetype close = text.indexOf(u"-->", i + 4);
-      const qsizetype end = close < 0 ? text.size() : close + 3;
-      out += text.mid(i, end - i);
-      i = end;
-      continue;
-    }
-    bool closing = false;
-    const QString name = TagNameAt(text, i, &closing);
-    if (name.isEmpty()) {
-      out += text[i++];
-      continue;
-    }
-    const qsizetype name_end = i + 1 + (closing ? 1 : 0) + name.size();
-    const qsizetype end = TagEnd(text, i);
-    out += closing ? u"</" : u"<";
-    out += name;
-    out += text.mid(name_end, end - name_end);
-    i = end;
-  }
-  return out;
-}
-
-bool IsInvisibleChar(QChar c) {
-  return c.isSpace() || c == QChar(0x200B) || c == QChar(0x200C) || c == QChar(0x200D) ||
-         c == QChar(0xFEFF);
-}
-
-// Character references that stand for blank space.
-bool IsBlankReference(QStringView name) {
-  static const std::array<QStringView, 11> blanks = {u"nbsp", u"NonBreakingSpace",
-                                                     u"#160", u"#xa0",
-                                                     u"#xA0", u"#Xa0",
-                                                     u"#XA0", u"#32",
-                                                     u"#9",   u"#10",
-                                                     u"#13"};
-  for (QStringView blank : blanks) {
-    if (name == blank) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Elements that show on their own, without any text in them.
-bool IsVisibleElement(const QString& name) {
-  static const QStringList names = {
-      QStringLiteral("img"),     QStringLiteral("hr"),       QStringLiteral("input"),
-      QStringLiteral("select"),  QStringLiteral("textarea"), QStringLiteral("button"),
-      QStringLiteral("iframe"),  QStringLiteral("object"),   QStringLiteral("embed"),
-      QStringLiteral("video"),   QStringLiteral("audio"),    QStringLiteral("canvas"),
-      QStringLiteral("svg"),     QStringLiteral("math"),     QStringLiteral("table"),
-      QStringLiteral("li"),      QStringLiteral("fieldset"), QStringLiteral("meter"),
-      QStringLiteral("progress")};
-  return names.contains(name);
-}
-
-// Elements whose content is never shown.
-bool IsHiddenContainer(const QString& name) {
-  static const QStringList names = {QStringLiteral("script"),  QStringLiteral("style"),
-                                    QStringLiteral("title"),   QStringLiteral("template"),
-                                    QStringLiteral("noembed"), QStringLiteral("noframes")};
-  return names.contains(name);
-}
-
 }  // namespace
 
 void PrepareWebEngineEnvironment() {
@@ -267,19 +149,19 @@ class EditorPage : public QWebEnginePage {
  public:
   EditorPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
 
-  void AllowShellLoad() { shell_load_allowed_ = true; }
+  void AllowShellLoad() { shellLoadAllowed_ = true; }
   void SetLinkHandler(std::function<void(const QUrl&)> handler) {
-    link_handler_ = std::move(handler);
+    linkHandler_ = std::move(handler);
   }
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool is_main_frame) override {
-    if (is_main_frame && shell_load_allowed_ && url.scheme() == u"data") {
-      shell_load_allowed_ = false;
+    if (is_main_frame && shellLoadAllowed_ && url.scheme() == u"data") {
+      shellLoadAllowed_ = false;
       return true;
     }
-    if (is_main_frame && type == NavigationTypeLinkClicked && link_handler_) {
-      link_handler_(url);
+    if (is_main_frame && type == NavigationTypeLinkClicked && linkHandler_) {
+      linkHandler_(url);
     }
     return false;
   }
@@ -287,8 +169,8 @@ class EditorPage : public QWebEnginePage {
   QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
  private:
-  bool shell_load_allowed_ = false;
-  std::function<void(const QUrl&)> link_handler_;
+  bool shellLoadAllowed_ = false;
+  std::function<void(const QUrl&)> linkHandler_;
 };
 
 // The object the page's script reaches over the web channel.
@@ -312,12 +194,12 @@ class EditorBridge : public QObject {
 };
 
 HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
-  link_opener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  linkOpener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
   view_ = new QWebEngineView(this);
   page_ = new EditorPage(AcquireWebProfile(), view_);
   page_->SetLinkHandler([this](const QUrl& url) {
-    if (browse_mode_) {
+    if (browseMode_) {
       OpenLink(url);
     }
   });
@@ -357,7 +239,7 @@ HtmlEditor::~HtmlEditor() {
 }
 
 void HtmlEditor::LoadShell() {
-  page_up_ = false;
+  pageUp_ = false;
   page_->AllowShellLoad();
   page_->setHtml(QString::fromLatin1(kShellHtml));
 }
@@ -372,9 +254,9 @@ void HtmlEditor::SendLoad(const QString& text) {
 }
 
 void HtmlEditor::SendConfiguration() {
-  if (page_up_) {
+  if (pageUp_) {
     RunScript(QStringLiteral("wordlarkEditor.configure(%1, %2);")
-                  .arg(browse_mode_ ? u"true" : u"false", use_div_ ? u"true" : u"false"));
+                  .arg(browseMode_ ? u"true" : u"false", useDiv_ ? u"true" : u"false"));
   }
 }
 
@@ -387,7 +269,7 @@ void HtmlEditor::SetHtml(const QString& text) {
                                              QRegularExpression::CaseInsensitiveOption);
   QString page_text = text;
   page_text.replace(after_body, QStringLiteral("\\1"));
-  if (page_up_) {
+  if (pageUp_) {
     pending_.reset();
     SendLoad(page_text);
   } else {
@@ -407,7 +289,7 @@ QString HtmlEditor::GetBodyHtml() const {
 }
 
 void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
-  if (!IsReady() || browse_mode_) {
+  if (!IsReady() || browseMode_) {
     return;
   }
   struct Command {
@@ -479,26 +361,26 @@ void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
 }
 
 void HtmlEditor::SetBrowseMode(bool on) {
-  browse_mode_ = on;
+  browseMode_ = on;
   SendConfiguration();
 }
 
 void HtmlEditor::SetUseDivOnCarriageReturn(bool on) {
-  use_div_ = on;
+  useDiv_ = on;
   SendConfiguration();
 }
 
 void HtmlEditor::SetLinkOpener(LinkOpener opener) {
-  link_opener_ = std::move(opener);
+  linkOpener_ = std::move(opener);
 }
 
 bool HtmlEditor::IsReady() const {
-  return page_up_ && loaded_generation_ == generation_;
+  return pageUp_ && loadedGeneration_ == generation_;
 }
 
 void HtmlEditor::OnPageReady() {
-  page_up_ = true;
-  crashes_in_a_row_ = 0;
+  pageUp_ = true;
+  crashesInARow_ = 0;
   SendConfiguration();
   // Until the first SetHtml the copy is the empty document; after a crashed
   // renderer it is the user's text, which the new page takes over.
@@ -511,12 +393,12 @@ void HtmlEditor::OnPageLoaded(int generation, const QString& body) {
     return;
   }
   body_ = body;
-  loaded_generation_ = generation;
+  loadedGeneration_ = generation;
   emit documentReady();
 }
 
 void HtmlEditor::OnPageChanged(int generation, const QString& body) {
-  if (generation != generation_ || loaded_generation_ != generation || body == body_) {
+  if (generation != generation_ || loadedGeneration_ != generation || body == body_) {
     return;
   }
   body_ = body;
@@ -524,7 +406,7 @@ void HtmlEditor::OnPageChanged(int generation, const QString& body) {
 }
 
 void HtmlEditor::OnLinkClicked(const QString& href) {
-  if (browse_mode_) {
+  if (browseMode_) {
     OpenLink(QUrl(href));
   }
 }
@@ -532,21 +414,21 @@ void HtmlEditor::OnLinkClicked(const QString& href) {
 void HtmlEditor::OpenLink(const QUrl& url) {
   static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
                                       QStringLiteral("ftp"), QStringLiteral("mailto")};
-  if (!url.isValid() || !schemes.contains(url.scheme().toLower()) || !link_opener_) {
+  if (!url.isValid() || !schemes.contains(url.scheme().toLower()) || !linkOpener_) {
     return;
   }
-  link_opener_(url);
+  linkOpener_(url);
 }
 
 void HtmlEditor::OnRenderProcessGone() {
   // The copy stays as it is; a fresh page takes it over. A renderer that
   // keeps failing is not restarted for ever.
-  page_up_ = false;
-  loaded_generation_ = -1;
+  pageUp_ = false;
+  loadedGeneration_ = -1;
   if (!pending_) {
     pending_ = body_;
   }
-  if (++crashes_in_a_row_ <= 3) {
+  if (++crashesInARow_ <= 3) {
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -559,85 +441,11 @@ void HtmlEditor::OnRenderProcessGone() {
 }
 
 bool HtmlEditor::HasVisibleContent(const QString& body_content) {
-  const QStringView text(body_content);
-  qsizetype i = 0;
-  while (i < text.size()) {
-    const QChar c = text[i];
-    if (c == u'<') {
-      if (text.mid(i).startsWith(u"<!--")) {
-        const qsizetype close = text.indexOf(u"-->", i + 4);
-        if (close < 0) {
-          return false;
-        }
-        i = close + 3;
-        continue;
-      }
-      if (i + 1 < text.size() && (text[i + 1] == u'!' || text[i + 1] == u'?')) {
-        i = TagEnd(text, i);
-        continue;
-      }
-      bool closing = false;
-      const QString name = TagNameAt(text, i, &closing);
-      if (name.isEmpty()) {
-        return true;  // a lone '<' is text
-      }
-      if (!closing && IsVisibleElement(name)) {
-        return true;
-      }
-      i = TagEnd(text, i);
-      if (!closing && IsHiddenContainer(name)) {
-        const qsizetype close =
-            text.indexOf(QString(QStringLiteral("</") + name), i, Qt::CaseInsensitive);
-        if (close < 0) {
-          return false;
-        }
-        i = TagEnd(text, close);
-      }
-      continue;
-    }
-    if (c == u'&') {
-      const qsizetype semicolon = text.indexOf(u';', i + 1);
-      if (semicolon < 0 || semicolon - i > 32 ||
-          !IsBlankReference(text.mid(i + 1, semicolon - i - 1))) {
-        return true;
-      }
-      i = semicolon + 1;
-      continue;
-    }
-    if (!IsInvisibleChar(c)) {
-      return true;
-    }
-    ++i;
-  }
-  return false;
+  return HtmlBodyShowsAnything(body_content.toStdString());
 }
 
 QString HtmlEditor::BodyContentOf(const QString& text) {
-  static const QRegularExpression body_open(QStringLiteral("<body(?=[\\s/>]|$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-  const QRegularExpressionMatch open = body_open.match(text);
-  if (open.hasMatch()) {
-    const qsizetype start = TagEnd(text, open.capturedStart());
-    qsizetype end = text.lastIndexOf(u"</body", -1, Qt::CaseInsensitive);
-    if (end < start) {
-      end = text.size();
-      static const QRegularExpression html_close(QStringLiteral("</html\\s*>\\s*$"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-      const QRegularExpressionMatch close = html_close.match(text, start);
-      if (close.hasMatch()) {
-        end = close.capturedStart();
-      }
-    }
-    return LowerTagNames(QStringView(text).mid(start, end - start));
-  }
-  // No body tag: whatever is not the document's frame is the body.
-  static const QRegularExpression frame(
-      QStringLiteral(
-          "<!doctype[^>]*>|</?html(?=[\\s/>])[^>]*>|<head(?=[\\s/>])[^>]*>.*?</head\\s*>"),
-      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  QString content = text;
-  content.remove(frame);
-  return LowerTagNames(content);
+  return QString::fromStdString(HtmlBodyContent(text.toStdString()));
 }
 
 }  // namespace wordlark

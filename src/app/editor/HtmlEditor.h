@@ -76,11 +76,11 @@ class HtmlEditor : public QWidget {
 
   // A browse-mode view shows the document without editing; a click on a link
   // goes to the link opener instead of navigating.
-  bool BrowseMode() const { return browse_mode_; }
+  bool BrowseMode() const { return browseMode_; }
   void SetBrowseMode(bool on);
 
   // Enter starts a div instead of a paragraph.
-  bool UseDivOnCarriageReturn() const { return use_div_; }
+  bool UseDivOnCarriageReturn() const { return useDiv_; }
   void SetUseDivOnCarriageReturn(bool on);
 
   // Replaces the default link opener (QDesktopServices::openUrl).
@@ -89,13 +89,13 @@ class HtmlEditor : public QWidget {
   // True once the page holds the document of the last SetHtml.
   bool IsReady() const;
 
-  // Whether body content holds anything a reader would see: text other than
-  // blanks and no-break spaces, or an element that shows by itself (a
-  // picture, a rule, a form control, a table, a list item ...).
+  // Whether body content holds anything a reader would see
+  // (HtmlBodyShowsAnything).
   static bool HasVisibleContent(const QString& body_content);
 
   // The content of the body of `text` read as a document or fragment, with
-  // element names in lower case: the form the page will give it.
+  // element names in lower case: the form the page will give it
+  // (HtmlBodyContent).
   static QString BodyContentOf(const QString& text);
 
  signals:
@@ -127,12 +127,12 @@ class HtmlEditor : public QWidget {
   QString body_;                    // the body's content as last known
   std::optional<QString> pending_;  // text waiting for the page to come up
   int generation_ = 0;              // counts SetHtml calls; stale reports are dropped
-  int loaded_generation_ = -1;
-  bool page_up_ = false;
-  int crashes_in_a_row_ = 0;
-  bool browse_mode_ = false;
-  bool use_div_ = false;
-  LinkOpener link_opener_;
+  int loadedGeneration_ = -1;
+  bool pageUp_ = false;
+  int crashesInARow_ = 0;
+  bool browseMode_ = false;
+  bool useDiv_ = false;
+  LinkOpener linkOpener_;
 };
 
 }  // namespace wordlark

@@ -9,6 +9,9 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "widgets/QtText.h"
+
+namespace wordlark {
 namespace {
 
 constexpr int kTail = 14;       // height of the tail above the body
@@ -18,12 +21,6 @@ constexpr int kPadding = 8;
 constexpr int kRadius = 8;
 
 QPointer<NewsBalloon> g_current;
-
-QString PlainLines(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(u'\r', u'\n');
-  return text;
-}
 
 }  // namespace
 
@@ -36,7 +33,7 @@ NewsBalloon::NewsBalloon(const QString& text, QPoint tip, QWidget* owner)
 
   label_ = new QLabel(this);
   label_->setTextFormat(Qt::PlainText);
-  label_->setText(PlainLines(text));
+  label_->setText(WidgetLines(text));
   label_->setFont(QToolTip::font());
   QPalette palette = label_->palette();
   palette.setColor(QPalette::WindowText, QToolTip::palette().color(QPalette::ToolTipText));
@@ -119,3 +116,5 @@ NewsBalloon* ShowNewsBalloon(QWidget* anchor, const QString& text) {
   balloon->show();
   return balloon;
 }
+
+}  // namespace wordlark

@@ -6,6 +6,8 @@
 
 class QLabel;
 
+namespace wordlark {
+
 // A balloon-shaped hint whose tail points at a screen point; the balloon
 // opens below and to the left of it. It closes at the next mouse click
 // anywhere in the application, and deletes itself then. At most one is on
@@ -44,3 +46,5 @@ class NewsBalloon : public QWidget {
 // `anchor` (the news button), closing the one shown before. Returns the
 // balloon, which deletes itself when it closes; nothing without an anchor.
 NewsBalloon* ShowNewsBalloon(QWidget* anchor, const QString& text);
+
+}  // namespace wordlark

@@ -16,17 +16,15 @@
 #include <utility>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
 #include "online/last_news_id.h"
+#include "seams/MessageBox.h"
+#include "widgets/QtText.h"
 
+namespace wordlark {
 namespace {
 
 // Where a list item keeps its news id (it has no column of its own).
 constexpr int kNewsIdRole = Qt::UserRole + 1;
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // The list's selection, which asks before every change and stays as it is
 // when refused.
@@ -53,9 +51,8 @@ class GuardedSelectionModel : public QItemSelectionModel {
 
 }  // namespace
 
-TfrmNews::TfrmNews(wordlark::NewsList news, wordlark::BrandSettings settings,
-                   std::filesystem::path programFolder, wordlark::HttpClient& client,
-                   QWidget* parent)
+TfrmNews::TfrmNews(NewsList news, BrandSettings settings, std::filesystem::path programFolder,
+                   HttpClient& client, QWidget* parent)
     : QDialog(parent),
       news_(std::move(news)),
       settings_(std::move(settings)),
@@ -105,7 +102,7 @@ void TfrmNews::BuildWindow() {
   delete plain;
   itemsLayout->addWidget(lvwItems);
 
-  prfEditorNews = new wordlark::HtmlEditor;
+  prfEditorNews = new HtmlEditor;
   prfEditorNews->setObjectName(QStringLiteral("prfEditorNews"));
   prfEditorNews->SetBrowseMode(true);
   prfEditorNews->SetUseDivOnCarriageReturn(false);
@@ -155,7 +152,7 @@ void TfrmNews::showEvent(QShowEvent* event) {
 
 void TfrmNews::FormShow() {
   lvwItems->clear();
-  for (const wordlark::NewsItem& news : news_) {
+  for (const NewsItem& news : news_) {
     auto* item = new QTreeWidgetItem(lvwItems);
     item->setText(0, Q(news.Title));
     item->setText(1, Q(news.Published));
@@ -165,14 +162,13 @@ void TfrmNews::FormShow() {
 }
 
 bool TfrmNews::FetchNewsDetails(const std::string& newsId, std::string& html) {
-  const std::optional<wordlark::NewsLevel> level = wordlark::ActiveNewsLevel(settings_);
+  const std::optional<NewsLevel> level = ActiveNewsLevel(settings_);
   if (!level) {
     return false;
   }
   const std::string branderCode = settings_.BranderCode;
   const QPointer<TfrmNews> self(this);
-  wordlark::NewsDetailsResult result =
-      wordlark::FetchNewsDetails(client_, *level, branderCode, newsId);
+  NewsDetailsResult result = wordlark::FetchNewsDetails(client_, *level, branderCode, newsId);
   if (!self) {
     return false;  // the window went while the request waited
   }
@@ -203,7 +199,7 @@ void TfrmNews::lvwItemsChange() {
     std::string html;
     if (FetchNewsDetails(newsId, html) && self) {
       prfEditorNews->SetHtml(Q(html));
-      wordlark::StoreLastNewsId(programFolder_, newsId);
+      StoreLastNewsId(programFolder_, newsId);
     }
   } catch (const std::exception& e) {
     failure = QString::fromUtf8(e.what());
@@ -244,3 +240,5 @@ void TfrmNews::SetBusy(bool busy) {
     }
   }
 }
+
+}  // namespace wordlark

@@ -9,15 +9,15 @@
 #include "brand/brand_settings.h"
 #include "online/news.h"
 
-namespace wordlark {
-class HtmlEditor;
-class HttpClient;
-}  // namespace wordlark
-
 class QPushButton;
 class QSplitter;
 class QTreeWidget;
 class QWidget;
+
+namespace wordlark {
+
+class HtmlEditor;
+class HttpClient;
 
 // The news window: the list of news fetched by the news button, and the text
 // of the entry the user selects, fetched on selection and shown read-only.
@@ -32,9 +32,8 @@ class TfrmNews : public QDialog {
 
  public:
   // `news` is the list to show, in order; `client` must outlive the window.
-  TfrmNews(wordlark::NewsList news, wordlark::BrandSettings settings,
-           std::filesystem::path programFolder, wordlark::HttpClient& client,
-           QWidget* parent = nullptr);
+  TfrmNews(NewsList news, BrandSettings settings, std::filesystem::path programFolder,
+           HttpClient& client, QWidget* parent = nullptr);
   ~TfrmNews() override;
 
   bool Busy() const { return busy_; }
@@ -60,15 +59,15 @@ class TfrmNews : public QDialog {
   void BuildWindow();
   void SetBusy(bool busy);
 
-  wordlark::NewsList news_;
-  wordlark::BrandSettings settings_;
+  NewsList news_;
+  BrandSettings settings_;
   std::filesystem::path programFolder_;
-  wordlark::HttpClient& client_;
+  HttpClient& client_;
 
   QWidget* pnlItems = nullptr;
   QTreeWidget* lvwItems = nullptr;
   QSplitter* splNews = nullptr;
-  wordlark::HtmlEditor* prfEditorNews = nullptr;
+  HtmlEditor* prfEditorNews = nullptr;
   QWidget* pnlBottom = nullptr;
   QPushButton* btnExit = nullptr;
 
@@ -76,3 +75,5 @@ class TfrmNews : public QDialog {
   bool placed_ = false;
   std::optional<int> pendingResult_;  // a close asked for while Busy
 };
+
+}  // namespace wordlark

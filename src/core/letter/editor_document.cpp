@@ -16,7 +16,7 @@ std::string EditorDocumentHtml(std::string_view body_content) {
   return html;
 }
 
-bool EditorContentIsEmpty(std::string_view body_content) {
+bool EditorContentIsExactlyEmpty(std::string_view body_content) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   while (!body_content.empty() && blank(body_content.front())) {
     body_content.remove_prefix(1);
@@ -28,7 +28,7 @@ bool EditorContentIsEmpty(std::string_view body_content) {
 }
 
 std::string EditorBodyHtml(std::string_view body_content) {
-  if (EditorContentIsEmpty(body_content)) {
+  if (EditorContentIsExactlyEmpty(body_content)) {
     return std::string(kEmptyEditorBody);
   }
   std::string html = "<body>";

@@ -13,11 +13,15 @@ namespace wordlark {
 std::string EditorDocumentHtml(std::string_view body_content);
 
 // The body element as the renderer tests it: exactly "<body>&nbsp;</body>"
-// when the content holds no text, "<body>" + content + "</body>" otherwise.
+// when the content is exactly empty (below), "<body>" + content + "</body>"
+// otherwise.
 std::string EditorBodyHtml(std::string_view body_content);
 
-// True when the content, trimmed of blanks and line breaks, is empty or "&nbsp;".
-bool EditorContentIsEmpty(std::string_view body_content);
+// The renderer's own exact test of an empty section, which leaves out
+// %%PS%% and the sections: the content, trimmed of blanks and line breaks,
+// is empty or "&nbsp;". Whether a reader would see anything is another
+// question, answered by HtmlBodyShowsAnything (letter/html_body.h).
+bool EditorContentIsExactlyEmpty(std::string_view body_content);
 
 inline constexpr std::string_view kEmptyEditorBody = "<body>&nbsp;</body>";
 
@@ -42,7 +46,7 @@ class EditorDocument {
   std::string GetBodyHtml() const { return EditorBodyHtml(body_); }
 
   const std::string& body() const { return body_; }
-  bool IsEmpty() const { return EditorContentIsEmpty(body_); }
+  bool IsExactlyEmpty() const { return EditorContentIsExactlyEmpty(body_); }
 
   friend bool operator==(const EditorDocument&, const EditorDocument&) = default;
 

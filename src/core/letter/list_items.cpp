@@ -170,6 +170,10 @@ ListEdit FeatureListModel::Create(std::string_view title, std::string_view body)
   return {true, std::nullopt};
 }
 
+ListEdit FeatureListModel::CreateFromForm(const std::vector<std::string>& form) {
+  return Create(Field(form, 0), Field(form, 1));
+}
+
 std::string FeatureListModel::Details(std::size_t index, std::string_view line_break) const {
   return index < size() ? FeatureDetails(entries()[index], line_break) : std::string();
 }
@@ -184,6 +188,10 @@ ListEdit TestimonialListModel::Create(std::string_view name, std::string_view we
   }
   Append(MakeTestimonialItem(name, website, body));
   return {true, std::nullopt};
+}
+
+ListEdit TestimonialListModel::CreateFromForm(const std::vector<std::string>& form) {
+  return Create(Field(form, 0), Field(form, 1), Field(form, 2));
 }
 
 std::string TestimonialListModel::Details(std::size_t index, std::string_view line_break) const {

@@ -79,6 +79,16 @@ struct ListEdit {
 // Feature 3); Assign (loading a file) names the entries 1..n again.
 class EntryListModel {
  public:
+  virtual ~EntryListModel() = default;
+
+  // Checks a filled-in entry form (the one-line fields, then the body, in the
+  // order the entry holds them; a missing field reads as empty) and appends
+  // its entry; the warning when refused.
+  virtual ListEdit CreateFromForm(const std::vector<std::string>& form) = 0;
+  // The text of the details box for the entry at `index`; empty when there is
+  // none.
+  virtual std::string Details(std::size_t index, std::string_view line_break = "\r\n") const = 0;
+
   const std::vector<std::string>& entries() const { return entries_; }
   const std::vector<std::string>& display_names() const { return names_; }
   std::size_t size() const { return entries_.size(); }
@@ -108,7 +118,8 @@ class FeatureListModel : public EntryListModel {
   FeatureListModel();
   // Checks the form, then appends the entry; the warning when refused.
   ListEdit Create(std::string_view title, std::string_view body);
-  std::string Details(std::size_t index, std::string_view line_break = "\r\n") const;
+  ListEdit CreateFromForm(const std::vector<std::string>& form) override;
+  std::string Details(std::size_t index, std::string_view line_break = "\r\n") const override;
 };
 
 // The testimonials list of step 5: names "Testimonial 1", ...
@@ -116,7 +127,8 @@ class TestimonialListModel : public EntryListModel {
  public:
   TestimonialListModel();
   ListEdit Create(std::string_view name, std::string_view website, std::string_view body);
-  std::string Details(std::size_t index, std::string_view line_break = "\r\n") const;
+  ListEdit CreateFromForm(const std::vector<std::string>& form) override;
+  std::string Details(std::size_t index, std::string_view line_break = "\r\n") const override;
 };
 
 }  // namespace wordlark

@@ -185,52 +185,60 @@ std::optional<std::string> ParseNewsDetailsReply(std::string_view trimmed_reply)
   return Cp1252ToUtf8(bytes);
 }
 
-NewsListResult FetchNewsList(HttpClient& client, const NewsLevel& level,
-                             std::string_view brander_code) {
-  const std::string reply = PostNewsRequest(client, NewsRequestKind::List, level, brander_code);
-  NewsListResult result;
+namespace {
+
+// Sends a request; a reply that says success goes to `parse`, which fills in
+// the result and says whether it is good, any other reply gives the request's
+// failure message unless `quiet`.
+template <typename Result, typename Parse>
+Result FetchNews(HttpClient& client, NewsRequestKind kind, const NewsLevel& level,
+                 std::string_view brander_code, std::string_view news_id, bool quiet, Parse parse) {
+  const std::string reply = PostNewsRequest(client, kind, level, brander_code, news_id);
+  Result result;
   if (!IsNewsSuccess(reply)) {
-    result.message = NewsFailureMessage(NewsRequestKind::List, reply);
+    if (!quiet) {
+      result.message = NewsFailureMessage(kind, reply);
+    }
     return result;
   }
-  result.ok = true;
-  result.items = ParseNewsListReply(reply);
+  result.ok = parse(reply, result);
   return result;
+}
+
+}  // namespace
+
+NewsListResult FetchNewsList(HttpClient& client, const NewsLevel& level,
+                             std::string_view brander_code) {
+  return FetchNews<NewsListResult>(client, NewsRequestKind::List, level, brander_code, {}, false,
+                                   [](std::string_view reply, NewsListResult& result) {
+                                     result.items = ParseNewsListReply(reply);
+                                     return true;
+                                   });
 }
 
 LatestNewsResult FetchLatestNews(HttpClient& client, const NewsLevel& level,
                                  std::string_view brander_code, bool quiet) {
-  const std::string reply = PostNewsRequest(client, NewsRequestKind::Latest, level, brander_code);
-  LatestNewsResult result;
-  if (!IsNewsSuccess(reply)) {
-    if (!quiet) {
-      result.message = NewsFailureMessage(NewsRequestKind::Latest, reply);
-    }
-    return result;
-  }
-  result.ok = true;
-  result.news = ParseLatestNewsReply(reply);
-  return result;
+  return FetchNews<LatestNewsResult>(client, NewsRequestKind::Latest, level, brander_code, {},
+                                     quiet, [](std::string_view reply, LatestNewsResult& result) {
+                                       result.news = ParseLatestNewsReply(reply);
+                                       return true;
+                                     });
 }
 
 NewsDetailsResult FetchNewsDetails(HttpClient& client, const NewsLevel& level,
                                    std::string_view brander_code, std::string_view news_id) {
-  const std::string reply =
-      PostNewsRequest(client, NewsRequestKind::Details, level, brander_code, news_id);
-  NewsDetailsResult result;
-  if (!IsNewsSuccess(reply)) {
-    result.message = NewsFailureMessage(NewsRequestKind::Details, reply);
-    return result;
-  }
-  std::optional<std::string> html = ParseNewsDetailsReply(reply);
-  if (!html) {
-    // A text the escapes spoil is not shown, and the news stays unread.
-    result.message = std::string(kNewsItemTroubleMessage);
-    return result;
-  }
-  result.ok = true;
-  result.html = std::move(*html);
-  return result;
+  return FetchNews<NewsDetailsResult>(
+      client, NewsRequestKind::Details, level, brander_code, news_id, false,
+      [](std::string_view reply, NewsDetailsResult& result) {
+        std::optional<std::string> html = ParseNewsDetailsReply(reply);
+        if (!html) {
+          // A text the escapes spoil is not shown, and the news stays unread.
+          result.message = std::string(kNewsItemTroubleMessage);
+          return false;
+        }
+        result.html = std::move(*html);
+        return true;
+      });
 }
 
 std::int32_t NewsIdNumber(std::string_view news_id) {

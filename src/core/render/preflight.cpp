@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "letter/html_body.h"
 #include "render/catalogue.h"
 #include "render/renderer.h"
 #include "util/text.h"
@@ -25,30 +26,6 @@ bool IsBlankText(std::string_view text) {
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
          EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
-}
-
-// True when the HTML would show nothing: no picture and no text other than
-// blanks and non-breaking spaces.
-bool ShowsNothing(std::string_view html) {
-  const std::string lower = AsciiLower(html);
-  if (lower.find("<img") != std::string::npos) {
-    return false;
-  }
-  std::string text;
-  bool inTag = false;
-  for (char c : lower) {
-    if (c == '<') {
-      inTag = true;
-    } else if (c == '>') {
-      inTag = false;
-    } else if (!inTag) {
-      text += c;
-    }
-  }
-  for (std::string_view space : {"&nbsp;", "&#160;", "&#xa0;", "\xc2\xa0"}) {
-    text = ReplaceAll(text, space, " ");
-  }
-  return IsBlankText(text);
 }
 
 struct Picture {
@@ -91,7 +68,7 @@ std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
     }
   }
 
-  if (ShowsNothing(letter.prfEditor1.body())) {
+  if (!HtmlBodyShowsAnything(letter.prfEditor1.body())) {
     items.push_back({PreflightKind::kEmptyHeadline, "prfEditor1", "The main headline is empty."});
   }
 

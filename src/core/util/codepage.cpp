@@ -117,35 +117,40 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
+namespace {
+
+// `utf8` converted one code point at a time: ASCII as it is, every other code
+// point (kInvalid for a bad sequence) through `append`, which adds it to the
+// text and says whether it could; nothing when one could not.
+template <typename Append>
+std::optional<std::string> FromUtf8(std::string_view utf8, Append append) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
       out += utf8[pos++];
-      continue;
-    }
-    const char32_t cp = NextCodePoint(utf8, pos);
-    const int b = cp == kInvalid ? -1 : CodePointToByte(cp);
-    if (b < 0) {
+    } else if (!append(out, NextCodePoint(utf8, pos))) {
       return std::nullopt;
     }
-    out += static_cast<char>(b);
   }
   return out;
 }
 
-std::string Utf8ToCp1252Html(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  std::size_t pos = 0;
-  while (pos < utf8.size()) {
-    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
-      out += utf8[pos++];
-      continue;
+}  // namespace
+
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
+  return FromUtf8(utf8, [](std::string& out, char32_t cp) {
+    const int b = cp == kInvalid ? -1 : CodePointToByte(cp);
+    if (b >= 0) {
+      out += static_cast<char>(b);
     }
-    char32_t cp = NextCodePoint(utf8, pos);
+    return b >= 0;
+  });
+}
+
+std::string Utf8ToCp1252Html(std::string_view utf8) {
+  return *FromUtf8(utf8, [](std::string& out, char32_t cp) {
     if (cp == kInvalid) {
       cp = 0xFFFD;
     }
@@ -157,8 +162,8 @@ std::string Utf8ToCp1252Html(std::string_view utf8) {
       out += std::to_string(static_cast<std::uint32_t>(cp));
       out += ';';
     }
-  }
-  return out;
+    return true;
+  });
 }
 
 std::string DecodeTextFile(std::string_view bytes) {

@@ -17,9 +17,13 @@
 #include <cstdio>
 
 #include "HtmlEditor.h"
-#include "MessageBox.h"
-#include "PagePreview.h"
 #include "TfrmMain.h"
+#include "seams/MessageBox.h"
+#include "widgets/PagePreview.h"
+
+using wordlark::MessageBox;
+using wordlark::PagePreview;
+using wordlark::TfrmMain;
 
 namespace {
 

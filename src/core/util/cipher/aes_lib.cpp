@@ -366,27 +366,37 @@ CipherResult TEncryption::DecryptStream(ByteSource& source, ByteSink& target, st
   return CipherResult::Ok;
 }
 
+namespace {
+
+// One file ciphered into the atomic replacement of another.
+struct FileCipherRun {
+  FileCipherRun(const std::filesystem::path& source, const std::filesystem::path& target,
+                std::string_view pass_phrase)
+      : crypt(pass_phrase, kCipherBufferSize), in(source), out(target), sink(out) {}
+
+  TEncryption crypt;
+  FileSource in;
+  AtomicFile out;
+  AtomicFileSink sink;
+};
+
+}  // namespace
+
 void EncipherFile(const std::filesystem::path& source, const std::filesystem::path& target,
                   std::string_view pass_phrase) {
-  TEncryption crypt(pass_phrase, kCipherBufferSize);
-  FileSource in(source);
-  AtomicFile out(target);
-  AtomicFileSink sink(out);
-  crypt.EncryptStream(in, sink);
-  out.Commit();
+  FileCipherRun run(source, target, pass_phrase);
+  run.crypt.EncryptStream(run.in, run.sink);
+  run.out.Commit();
 }
 
 CipherResult DecipherFile(const std::filesystem::path& source, const std::filesystem::path& target,
                           std::string_view pass_phrase) {
-  TEncryption crypt(pass_phrase, kCipherBufferSize);
-  FileSource in(source);
-  AtomicFile out(target);
-  AtomicFileSink sink(out);
-  const CipherResult result = crypt.DecryptStream(in, sink, in.size());
+  FileCipherRun run(source, target, pass_phrase);
+  const CipherResult result = run.crypt.DecryptStream(run.in, run.sink, run.in.size());
   if (result == CipherResult::Ok) {
-    out.Commit();
+    run.out.Commit();
   } else {
-    out.Discard();
+    run.out.Discard();
   }
   return result;
 }

@@ -1,14 +1,13 @@
-#include "ColorBox.h"
+#include "widgets/ColorBox.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 
-#include "Dialogs.h"
+#include "seams/Dialogs.h"
 
-using wordlark::ColorValue;
-
+namespace wordlark {
 namespace {
 
 constexpr int kCustomIndex = 0;
@@ -134,3 +133,5 @@ void ColorBox::OnActivated(int index) {
     emit valueChanged();
   }
 }
+
+}  // namespace wordlark

@@ -1,10 +1,12 @@
-#include "Dialogs.h"
+#include "seams/Dialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QQueue>
 #include <QRegularExpression>
 
+namespace wordlark {
 namespace {
 
 QQueue<QString> g_fileAnswers;
@@ -33,6 +35,19 @@ QString FileDialog::GetOpenFileName(QWidget* parent, const QString& title, const
 QString FileDialog::GetSaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                     const QString& filter) {
   return AskFile(parent, true, title, folder, filter);
+}
+
+QString FileDialog::AskSavePath(QWidget* parent, const QString& title, QString& folder,
+                                const QString& filter, const QString& suffix) {
+  QString path = GetSaveFileName(parent, title, folder, filter);
+  if (path.isEmpty()) {
+    return path;
+  }
+  if (QFileInfo(path).suffix().compare(suffix, Qt::CaseInsensitive) != 0) {
+    path += QLatin1Char('.') + suffix;
+  }
+  folder = QFileInfo(path).absolutePath();
+  return path;
 }
 
 void FileDialog::QueueAnswer(const QString& path) {
@@ -91,3 +106,5 @@ void ColorPicker::Reset() {
   g_colorAnswers.clear();
   g_colorOpenedWith.clear();
 }
+
+}  // namespace wordlark

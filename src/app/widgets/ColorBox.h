@@ -5,6 +5,8 @@
 
 #include "util/text.h"
 
+namespace wordlark {
+
 // A drop-down of colours: "Custom..." holding one freely chosen colour, the 16
 // standard colours, 4 extended ones and the desktop's named interface colours,
 // each with a swatch. Its value is always a plain red-green-blue colour; an
@@ -15,22 +17,24 @@ class ColorBox : public QComboBox {
  public:
   explicit ColorBox(QWidget* parent = nullptr);
 
-  wordlark::ColorValue Value() const;
+  ColorValue Value() const;
   // Selects the first listed colour equal to `value`, or holds it as the
   // custom colour when none is.
-  void SetValue(wordlark::ColorValue value);
+  void SetValue(ColorValue value);
 
-  wordlark::ColorValue CustomColor() const { return custom_; }
+  ColorValue CustomColor() const { return custom_; }
 
-  static wordlark::ColorValue ToColorValue(const QColor& color);
-  static QColor ToQColor(wordlark::ColorValue value);
+  static ColorValue ToColorValue(const QColor& color);
+  static QColor ToQColor(ColorValue value);
 
  signals:
   void valueChanged();
 
  private:
   void OnActivated(int index);
-  void SetCustom(wordlark::ColorValue value);
+  void SetCustom(ColorValue value);
 
-  wordlark::ColorValue custom_ = 0;
+  ColorValue custom_ = 0;
 };
+
+}  // namespace wordlark

@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace wordlark {
+
 // The file dialogs of the application. Filters are written as "label|patterns"
 // pairs joined by "|" ("Settings files (*.set)|*.set"), patterns separated by
 // ";". Tests queue answers instead of a person: an empty answer cancels.
@@ -25,6 +27,12 @@ class FileDialog {
                                  const QString& filter);
   static QString GetSaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter);
+
+  // A save dialog for one kind of file: the chosen path, with "." + `suffix`
+  // added when it ends in anything else, or an empty text when the user
+  // cancelled. It opens in `folder`, which then follows the choice.
+  static QString AskSavePath(QWidget* parent, const QString& title, QString& folder,
+                             const QString& filter, const QString& suffix);
 
   // For tests: the next dialogs return these paths in order ("" cancels),
   // without showing anything, and record what they were asked.
@@ -49,3 +57,5 @@ class ColorPicker {
   static const QList<QColor>& OpenedWith();
   static void Reset();
 };
+
+}  // namespace wordlark

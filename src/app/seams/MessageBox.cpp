@@ -1,8 +1,9 @@
-#include "MessageBox.h"
+#include "seams/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
+namespace wordlark {
 namespace {
 
 std::optional<MessageBox::Button> g_autoAnswer;
@@ -57,3 +58,5 @@ QStringList MessageBox::HistoryTexts() {
   }
   return texts;
 }
+
+}  // namespace wordlark

@@ -1,7 +1,10 @@
-#include "FontLists.h"
+#include "widgets/FontLists.h"
 
+#include <QComboBox>
 #include <QFontDatabase>
 #include <algorithm>
+
+namespace wordlark {
 
 QStringList LetterFontFamilies() {
   QStringList families = QFontDatabase::families();
@@ -27,3 +30,21 @@ int IndexOfFamily(const QStringList& families, const QString& name) {
   }
   return -1;
 }
+
+QString FontBoxText(const QComboBox* box) {
+  return box->currentIndex() >= 0 ? box->currentText() : box->placeholderText();
+}
+
+void SetFontBoxText(QComboBox* box, const QString& name) {
+  const QString previous = FontBoxText(box);
+  const int index = box->findText(name, Qt::MatchFixedString);
+  if (index >= 0) {
+    box->setCurrentIndex(index);
+    box->setPlaceholderText(QString());
+  } else {
+    box->setCurrentIndex(-1);
+    box->setPlaceholderText(previous);
+  }
+}
+
+}  // namespace wordlark

@@ -1,4 +1,4 @@
-#include "PagePreview.h"
+#include "widgets/PagePreview.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -70,10 +70,6 @@ class PreviewPage : public QWebEnginePage {
  private:
   QString host_;
 };
-
-}  // namespace wordlark
-
-using namespace wordlark;
 
 PagePreview::PagePreview(QWidget* parent) : QWidget(parent) {
   static int previews = 0;
@@ -242,3 +238,5 @@ void PagePreview::ApplyWidth() {
   view_->setFixedWidth(viewWidth);
   page_->setZoomFactor(zoom);
 }
+
+}  // namespace wordlark

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace wordlark {
+
 // The one message box component of the application (`msgMain`): every message
 // to the user goes through it. Tests answer it instead of a person: with an
 // automatic answer set, no box is shown, the answer is returned at once and the
@@ -39,3 +41,5 @@ class MessageBox {
   static QStringList HistoryTexts();
   static void ClearHistory();
 };
+
+}  // namespace wordlark

@@ -15,8 +15,8 @@ class QWebEngineView;
 class QFrame;
 
 namespace wordlark {
+
 class PreviewPage;
-}
 
 // Shows a generated page as a browser would, before it is written: the page
 // bytes exactly as Finish writes them, with the local pictures read from
@@ -36,7 +36,7 @@ class PagePreview : public QWidget {
 
   // Shows `pageBytes` (windows-1252 HTML); the page refers to each local
   // picture by its name.
-  void ShowPage(const QByteArray& pageBytes, const std::vector<wordlark::LocalPicture>& pictures);
+  void ShowPage(const QByteArray& pageBytes, const std::vector<LocalPicture>& pictures);
   // Shows a text in place of a page.
   void ShowMessage(const QString& text);
 
@@ -66,7 +66,7 @@ class PagePreview : public QWidget {
   QLabel* message_ = nullptr;
   QFrame* frame_ = nullptr;
   QWebEngineView* view_ = nullptr;
-  wordlark::PreviewPage* page_ = nullptr;
+  PreviewPage* page_ = nullptr;
   QToolButton* desktopButton_ = nullptr;
   QToolButton* phoneButton_ = nullptr;
   Width width_ = Width::kDesktop;
@@ -74,5 +74,7 @@ class PagePreview : public QWidget {
   int generation_ = 0;
   bool loading_ = false;
   QByteArray pageBytes_;
-  std::vector<wordlark::LocalPicture> pictures_;
+  std::vector<LocalPicture> pictures_;
 };
+
+}  // namespace wordlark

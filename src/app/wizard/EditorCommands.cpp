@@ -1,0 +1,61 @@
+#include "wizard/EditorCommands.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+#include "HtmlEditor.h"
+#include "seams/Dialogs.h"
+#include "wizard/WizardControls.h"
+
+namespace wordlark {
+
+HtmlEditor* EditorCommands::EditorForTag(int tag) const {
+  switch (tag) {
+    case 1:
+      return controls_.prfEditor1;
+    case 2:
+      return controls_.prfEditor2;
+    case 3:
+      return controls_.prfEditor3;
+    case 10:
+      return controls_.prfEditor10;
+    case 11:
+      return controls_.prfEditor11;
+    default:
+      return nullptr;
+  }
+}
+
+void EditorCommands::SendTo(QWidget* sender, const QString& command, const QVariant& value) const {
+  if (HtmlEditor* editor = EditorForTag(sender->property("Tag").toInt())) {
+    editor->ExecCommand(command, value);
+  }
+}
+
+void EditorCommands::SendFontName(QComboBox* box) const {
+  if (box->currentIndex() >= 0) {
+    SendTo(box, QStringLiteral("FontName"), box->currentText());
+  }
+}
+
+void EditorCommands::SendFontSize(QComboBox* box) const {
+  const QString text = box->currentText();
+  if (!text.isEmpty() && text[0].isDigit()) {
+    SendTo(box, QStringLiteral("FontSize"), text[0].digitValue());
+  }
+}
+
+void EditorCommands::Send(QWidget* button) const {
+  SendTo(button, button->property("Command").toString());
+}
+
+void EditorCommands::PickColorAndSend(QWidget* button) {
+  const auto color = ColorPicker::GetColor(button->window(), color_, QObject::tr("Set color"));
+  if (!color) {
+    return;
+  }
+  color_ = *color;
+  SendTo(button, button->property("Command").toString(), *color);
+}
+
+}  // namespace wordlark

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "letter/letter_configuration.h"
+#include "render/catalogue.h"
+#include "wizard/WizardPage.h"
+
+namespace wordlark {
+
+struct WizardControls;
+
+// Step 8: the template chooser with thumbnails, the preview of the page
+// Finish would write and the pre-flight list beside it, the output file name,
+// and Finish itself.
+class FinishPage : public WizardPage {
+  Q_OBJECT
+
+ public:
+  // The letter comes from `letter` whenever the page needs it; templates and
+  // relative output names resolve against `templatesFolder`; the output dialog
+  // first opens in `pageFolder`.
+  FinishPage(WizardControls& controls, std::filesystem::path templatesFolder,
+             std::function<LetterConfiguration()> letter, QString pageFolder,
+             QWidget* parent = nullptr);
+
+  // Scans the templates folder into the chooser, the first template chosen. A
+  // scan that fails leaves the chooser empty and is reported once the event
+  // loop runs.
+  void FillTemplateList();
+  const std::vector<TemplateEntry>& Templates() const { return templates_; }
+  std::filesystem::path SelectedTemplateFile() const;
+
+  // Asks for the output file; ".html" is added to a name without it.
+  void BrowseOutputFile();
+  // Shows the page of the chosen template with the letter as it stands, and
+  // the pre-flight list; nothing is written.
+  void RefreshPreview();
+  void RefreshPreflight();
+  // Writes the page and copies its pictures beside it, and says how it went.
+  void Finish();
+
+ private:
+  void ShowPreflight(const LetterConfiguration& letter);
+
+  WizardControls& c_;
+  std::filesystem::path templatesFolder_;
+  std::function<LetterConfiguration()> letter_;
+  QString pageFolder_;
+  std::vector<TemplateEntry> templates_;
+};
+
+}  // namespace wordlark
