@@ -110,6 +110,9 @@ QStringList Messages() {
       case MessageBox::Kind::Information:
         texts << QStringLiteral("information: ") + m.text;
         break;
+      case MessageBox::Kind::Question:
+        texts << QStringLiteral("question: ") + m.text;
+        break;
     }
   }
   return texts;

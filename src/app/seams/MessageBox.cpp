@@ -2,12 +2,30 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace wordlark {
 namespace {
 
 std::optional<MessageBox::Button> g_autoAnswer;
+QList<MessageBox::Button> g_queuedAnswers;
 QList<MessageBox::Shown> g_history;
+
+QMessageBox::StandardButton StandardButtonOf(MessageBox::Button button) {
+  switch (button) {
+    case MessageBox::Button::Ok:
+      return QMessageBox::Ok;
+    case MessageBox::Button::Cancel:
+      return QMessageBox::Cancel;
+    case MessageBox::Button::Save:
+      return QMessageBox::Save;
+    case MessageBox::Button::Discard:
+      return QMessageBox::Discard;
+    case MessageBox::Button::Restore:
+      return QMessageBox::RestoreDefaults;
+  }
+  return QMessageBox::Ok;
+}
 
 }  // namespace
 
@@ -28,6 +46,9 @@ MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& t
     case Kind::Information:
       icon = QMessageBox::Information;
       break;
+    case Kind::Question:
+      icon = QMessageBox::Question;
+      break;
   }
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   if (withCancel) {
@@ -39,8 +60,42 @@ MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& t
   return box.exec() == QMessageBox::Ok ? Button::Ok : Button::Cancel;
 }
 
+MessageBox::Button MessageBox::Ask(QWidget* parent, const QString& text,
+                                   const QList<Button>& buttons) {
+  if (g_autoAnswer || !g_queuedAnswers.isEmpty()) {
+    g_history.append({Kind::Question, text});
+    if (!g_queuedAnswers.isEmpty()) {
+      return g_queuedAnswers.takeFirst();
+    }
+    return buttons.contains(*g_autoAnswer) ? *g_autoAnswer : buttons.last();
+  }
+  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                  QMessageBox::NoButton, parent);
+  box.setObjectName(QStringLiteral("msgMain"));
+  for (Button button : buttons) {
+    QPushButton* b = box.addButton(StandardButtonOf(button));
+    if (button == Button::Restore) {
+      b->setText(QApplication::translate("MessageBox", "Restore"));
+    }
+  }
+  box.setDefaultButton(StandardButtonOf(buttons.first()));
+  box.setEscapeButton(box.button(StandardButtonOf(buttons.last())));
+  box.exec();
+  for (Button button : buttons) {
+    if (box.clickedButton() == box.button(StandardButtonOf(button))) {
+      return button;
+    }
+  }
+  return buttons.last();
+}
+
 void MessageBox::SetAutoAnswer(std::optional<Button> answer) {
   g_autoAnswer = answer;
+  g_queuedAnswers.clear();
+}
+
+void MessageBox::QueueAnswer(Button answer) {
+  g_queuedAnswers.append(answer);
 }
 
 const QList<MessageBox::Shown>& MessageBox::History() {

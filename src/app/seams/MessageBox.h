@@ -15,8 +15,8 @@ namespace wordlark {
 // message is recorded.
 class MessageBox {
  public:
-  enum class Kind { Warning, Error, Information };
-  enum class Button { Ok, Cancel };
+  enum class Kind { Warning, Error, Information, Question };
+  enum class Button { Ok, Cancel, Save, Discard, Restore };
 
   struct Shown {
     Kind kind;
@@ -33,9 +33,18 @@ class MessageBox {
     Show(parent, Kind::Information, text);
   }
 
+  // Asks a question with the given buttons, the first one the default and
+  // the last one the answer when the box is closed otherwise (Escape, the
+  // window's close button); returns the button chosen.
+  static Button Ask(QWidget* parent, const QString& text, const QList<Button>& buttons);
+
   // For tests: answer every box with `answer` without showing it (none: show
-  // boxes again), and the messages answered so far.
+  // boxes again), and the messages answered so far. A question whose buttons
+  // do not include the automatic answer gets its last button (the one that
+  // changes nothing), unless an answer was queued for it.
   static void SetAutoAnswer(std::optional<Button> answer);
+  // For tests: the next questions get these answers, in order.
+  static void QueueAnswer(Button answer);
   static const QList<Shown>& History();
   // The texts of History(), in order.
   static QStringList HistoryTexts();
