@@ -69,7 +69,11 @@ void ArmStartupProbe(TfrmMain* window) {
       }
     }
     poll->stop();
-    std::printf("ready pss_kib=%ld\n", ProcessTreePssKiB(static_cast<int>(getpid())));
+    // The title tells which letter the window opened, and whether it is
+    // changed.
+    std::printf("ready pss_kib=%ld modified=%d title=%s\n",
+                ProcessTreePssKiB(static_cast<int>(getpid())), window->isWindowModified() ? 1 : 0,
+                window->windowTitle().toUtf8().constData());
     std::fflush(stdout);
     QApplication::quit();
   });

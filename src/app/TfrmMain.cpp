@@ -1,5 +1,6 @@
 #include "TfrmMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -18,15 +20,18 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "HtmlEditor.h"
 #include "brand/BrandLook.h"
 #include "brand/TfrmAbout.h"
 #include "brand/WebLinks.h"
+#include "document/LetterSession.h"
 #include "letter/config_file.h"
 #include "seams/Desktop.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
+#include "seams/UserSettings.h"
 #include "widgets/FontLists.h"
 #include "widgets/QtText.h"
 #include "wizard/EditorsPage.h"
@@ -41,7 +46,6 @@ TfrmMain::TfrmMain(std::filesystem::path programFolder, RandomIndex random, QWid
   if (programFolder_.empty()) {
     programFolder_ = PathOf(QCoreApplication::applicationDirPath());
   }
-  configOpenFolder_ = configSaveFolder_ = PathText(programFolder_);
   BuildWindow();
   FormCreate();
 }
@@ -72,7 +76,7 @@ void TfrmMain::Bind(Sender* sender, Signal signal, void (TfrmMain::*handler)()) 
 void TfrmMain::BuildWindow() {
   // The font families every font box offers, gathered once.
   fontFamilies_ = LetterFontFamilies();
-  setWindowTitle(QStringLiteral("Wordlark"));
+  caption_ = QStringLiteral("Wordlark");
   resize(900, 720);
 
   pgcPrinc = Named(new QStackedWidget(this), "pgcPrinc");
@@ -99,6 +103,8 @@ void TfrmMain::BuildWindow() {
   online_ = new OnlineChecks(this, brand_, programFolder_, btnNews, btnUpdate, Timer1);
   IdHTTP1 = online_->Client();
   binding_ = std::make_unique<LetterBinding>(*this);
+  session_ = new LetterSession(*this, *binding_);
+  connect(session_, &LetterSession::stateChanged, this, &TfrmMain::UpdateTitle);
   BindEvents();
 }
 
@@ -121,8 +127,20 @@ void TfrmMain::BuildWelcomePage() {
 
 void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
   auto* bar = new QHBoxLayout;
+  btnNew = Named(new QPushButton(tr("New Letter"), stsMain), "btnNew");
+  btnNew->setToolTip(tr("A new letter, every value as at the start (Ctrl+N)"));
   btnLoad = Named(new QPushButton(tr("Load Configuration"), stsMain), "btnLoad");
+  btnLoad->setToolTip(tr("Open a letter (Ctrl+O)"));
+  // The letters opened or saved last, in a menu that opens beside Load.
+  btnRecent = Named(new QToolButton(stsMain), "btnRecent");
+  btnRecent->setArrowType(Qt::DownArrow);
+  btnRecent->setToolTip(tr("Recent letters"));
+  btnRecent->setAccessibleName(tr("Recent letters"));
+  btnRecent->setPopupMode(QToolButton::InstantPopup);
+  btnRecent->setMenu(new QMenu(btnRecent));
+  connect(btnRecent->menu(), &QMenu::aboutToShow, this, &TfrmMain::FillRecentMenu);
   btnSave = Named(new QPushButton(tr("Save Configuration"), stsMain), "btnSave");
+  btnSave->setToolTip(tr("Save the letter under a name (Ctrl+Shift+S); Ctrl+S saves it in place"));
   btnMakeMoney = Named(new QPushButton(tr("Make Money"), stsMain), "btnMakeMoney");
   btnAbout = Named(new QPushButton(tr("About"), stsMain), "btnAbout");
   const auto tool = [this](const char* name, const QString& hint, const QString& icon,
@@ -141,8 +159,12 @@ void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
                    QStyle::SP_BrowserReload);
   btnHelp =
       tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
-  for (QWidget* w : {static_cast<QWidget*>(btnLoad), static_cast<QWidget*>(btnSave),
-                     static_cast<QWidget*>(btnMakeMoney), static_cast<QWidget*>(btnAbout)}) {
+  bar->addWidget(btnNew);
+  bar->addWidget(btnLoad);
+  bar->addSpacing(-bar->spacing());  // the menu button sits against Load
+  bar->addWidget(btnRecent);
+  for (QWidget* w : {static_cast<QWidget*>(btnSave), static_cast<QWidget*>(btnMakeMoney),
+                     static_cast<QWidget*>(btnAbout)}) {
     bar->addWidget(w);
   }
   bar->addStretch(1);
@@ -154,12 +176,10 @@ void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
 
 void TfrmMain::BuildSteps() {
   pgcMain = Named(new QStackedWidget(stsMain), "pgcMain");
-  general_ = new GeneralPage(*this, PathText(programFolder_));
+  general_ = new GeneralPage(*this);
   featuresPage = EntryListPage::Features(*this, featureList_, fontFamilies_);
   testimonialsPage = EntryListPage::Testimonials(*this, testimonialList_, fontFamilies_);
-  finish_ = new FinishPage(
-      *this, TemplatesFolder(), [this] { return CollectConfiguration(); },
-      PathText(programFolder_));
+  finish_ = new FinishPage(*this, TemplatesFolder(), [this] { return CollectConfiguration(); });
   const std::pair<const char*, QWidget*> steps[] = {
       {"bsSkinTabSheet1", general_},
       {"bsSkinTabSheet2", EditorsPage::Headline(*this, *this, fontFamilies_)},
@@ -209,6 +229,7 @@ void TfrmMain::BuildLinkBar(QVBoxLayout* main) {
 // connect their own controls.
 void TfrmMain::BindEvents() {
   Bind(btnThanks, &QPushButton::clicked, &TfrmMain::btnThanksClick);
+  Bind(btnNew, &QPushButton::clicked, &TfrmMain::btnNewClick);
   Bind(btnLoad, &QPushButton::clicked, &TfrmMain::btnLoadClick);
   Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
   Bind(btnMakeMoney, &QPushButton::clicked, &TfrmMain::btnMakeMoneyClick);
@@ -246,8 +267,10 @@ void TfrmMain::BindEvents() {
     s->setContext(Qt::WindowShortcut);
     Bind(s, &QShortcut::activated, handler);
   };
-  shortcut(QKeySequence::Save, &TfrmMain::btnSaveClick);
+  shortcut(QKeySequence::New, &TfrmMain::btnNewClick);
   shortcut(QKeySequence::Open, &TfrmMain::btnLoadClick);
+  shortcut(QKeySequence::Save, &TfrmMain::SaveLetter);
+  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TfrmMain::btnSaveClick);
   shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &TfrmMain::btnBackClick);
   shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &TfrmMain::btnNextClick);
 }
@@ -271,6 +294,8 @@ void TfrmMain::FormCreate() {
   }
 
   FillTemplateList();
+  session_->TakeDefaults();
+  UpdateTitle();
   Timer1->start();
 }
 
@@ -297,6 +322,14 @@ void TfrmMain::FormShow() {
   }
   pgcPrinc->setCurrentIndex(0);
   FormResize();
+  // Once the window is up: a letter left by a window that ended without
+  // saving it, then the letter named on the command line.
+  QTimer::singleShot(0, this, [this] {
+    Guarded([this] { session_->OfferRecovery(); });
+    if (!letterToOpen_.isEmpty()) {
+      Guarded([this] { session_->OpenGiven(letterToOpen_); });
+    }
+  });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -316,6 +349,13 @@ void TfrmMain::btnThanksClick() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  bool mayClose = false;
+  Guarded([&] { mayClose = session_->MayReplace(LetterSession::Replacing::kByClosing); });
+  if (!mayClose) {
+    event->ignore();
+    return;
+  }
+  session_->End();
   FormClose();
   event->accept();
 }
@@ -333,8 +373,9 @@ void TfrmMain::LoadBrandSettings() {
     return;  // the designed window
   }
   brand_ = load.settings;
-  setWindowTitle(Q(MainWindowCaption(brand_)));
-  QApplication::setApplicationDisplayName(windowTitle());
+  caption_ = Q(MainWindowCaption(brand_));
+  QApplication::setApplicationDisplayName(caption_);
+  UpdateTitle();
   btnNews->setVisible(NewsButtonVisible(brand_));
   btnMakeMoney->setText(Q(MakeMoneyCaption(brand_)));
   welcomeText_ = Q(brand_.WelcomeText);
@@ -382,6 +423,11 @@ void TfrmMain::UpdateWizardButtons() {
   btnBack->setEnabled(page > 0);
 }
 
+void TfrmMain::GoToStep(int step) {
+  pgcMain->setCurrentIndex(std::clamp(step, 0, pgcMain->count() - 1));
+  UpdateWizardButtons();
+}
+
 void TfrmMain::btnNextClick() {
   if (pgcMain->currentIndex() < pgcMain->count() - 1) {
     pgcMain->setCurrentIndex(pgcMain->currentIndex() + 1);
@@ -426,42 +472,49 @@ LetterConfiguration TfrmMain::CollectConfiguration() const {
 }
 
 void TfrmMain::ApplyConfiguration(const LetterConfiguration& letter) {
-  binding_->Apply(letter);
+  session_->Quietly([&] { binding_->Apply(letter); });
   RefreshPreviewIfShown();
 }
 
-void TfrmMain::btnSaveClick() {
-  const QString path = FileDialog::AskSavePath(this, tr("Save file"), configSaveFolder_,
-                                               QStringLiteral("Settings files (*.set)|*.set"),
-                                               QStringLiteral("set"));
-  if (path.isEmpty()) {
-    return;
-  }
-  SaveConfiguration(path);
-  MessageBox::Information(this, tr("Configuration saved successfully!"));
+// The title names the letter and marks unsaved changes, around the caption.
+void TfrmMain::UpdateTitle() {
+  setWindowTitle(session_->DisplayName() + QStringLiteral("[*] \u2014 ") + caption_);
+  setWindowFilePath(session_->FilePath());
+  setWindowModified(session_->IsModified());
 }
 
-void TfrmMain::SaveConfiguration(const QString& path) {
-  wordlark::SaveConfiguration(PathOf(path), CollectConfiguration());
+void TfrmMain::btnNewClick() {
+  session_->NewLetter();
 }
-
 void TfrmMain::btnLoadClick() {
-  const QString path = FileDialog::GetOpenFileName(this, tr("Open file"), configOpenFolder_,
-                                                   QStringLiteral("Settings files (*.set)|*.set"));
-  if (path.isEmpty()) {
-    return;
-  }
-  configOpenFolder_ = QFileInfo(path).absolutePath();
-  LoadConfiguration(path);
-  MessageBox::Information(this, tr("Configuration loaded successfully!"));
+  session_->Load();
+}
+void TfrmMain::btnSaveClick() {
+  session_->SaveAs();
+}
+void TfrmMain::SaveLetter() {
+  session_->Save();
+}
+void TfrmMain::SaveConfiguration(const QString& path) {
+  session_->SaveTo(path);
+}
+void TfrmMain::LoadConfiguration(const QString& path) {
+  session_->LoadFrom(path);
 }
 
-void TfrmMain::LoadConfiguration(const QString& path) {
-  // All or nothing: the file is read and checked whole before a control
-  // changes, so a bad value leaves the letter as it was.
-  LetterConfiguration letter = CollectConfiguration();
-  if (wordlark::LoadConfiguration(PathOf(path), letter)) {
-    ApplyConfiguration(letter);
+void TfrmMain::FillRecentMenu() {
+  QMenu* menu = btnRecent->menu();
+  menu->clear();
+  const QStringList letters = UserSettings::RecentLetters();
+  if (letters.isEmpty()) {
+    menu->addAction(tr("No recent letters"))->setEnabled(false);
+  }
+  for (const QString& path : letters) {
+    QAction* action = menu->addAction(QFileInfo(path).fileName());
+    action->setToolTip(path);
+    action->setStatusTip(path);
+    connect(action, &QAction::triggered, this,
+            [this, path] { Guarded([this, &path] { session_->LoadRecent(path); }); });
   }
 }
 

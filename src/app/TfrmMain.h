@@ -38,6 +38,7 @@ namespace wordlark {
 class ClickableLabel;
 class HtmlEditor;
 class LetterBinding;
+class LetterSession;
 class LinkLabel;
 
 // The main window, the shell of a run: the welcome page, the tool strip, the
@@ -57,8 +58,14 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   ~TfrmMain() override;
 
   // The letter as the wizard's controls hold it, and the other way round.
+  // Applying a letter is the program's change, not the user's: it leaves the
+  // modified state alone.
   LetterConfiguration CollectConfiguration() const;
   void ApplyConfiguration(const LetterConfiguration& letter);
+  // The letter as a document: its file, its changes, its recovery.
+  LetterSession& Session() const { return *session_; }
+  // A letter named on the command line, opened once the window shows.
+  void OpenAtStart(const QString& path) { letterToOpen_ = path; }
   // Which control holds which value of the letter.
   const LetterBinding& Binding() const { return *binding_; }
 
@@ -76,6 +83,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   // Wizard navigation.
   void btnNextClick();
   void btnBackClick();
+  void GoToStep(int step);
 
   // Pictures of step 1.
   void bsSkinButton1Click() { general_->BrowsePicture(edtHeaderPicture); }
@@ -90,11 +98,15 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void btnDeleteTestClick() { testimonialsPage->Delete(); }
   void lbxTestimonialsListBoxClick() { testimonialsPage->ShowSelected(); }
 
-  // Configuration files.
-  void btnSaveClick();
+  // Letter files: a new letter, load (from the dialog or the recent
+  // letters), save in place (Ctrl+S) and Save Configuration (the dialog).
+  void btnNewClick();
   void btnLoadClick();
+  void btnSaveClick();
+  void SaveLetter();
   void SaveConfiguration(const QString& path);
   void LoadConfiguration(const QString& path);
+  void FillRecentMenu();
 
   // Step 8.
   void FillTemplateList() { finish_->FillTemplateList(); }
@@ -171,6 +183,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void BuildLinkBar(QVBoxLayout* main);
   void BindEvents();
   void UpdateWizardButtons();
+  void UpdateTitle();
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.
@@ -187,7 +200,9 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   HtmlEditor* prfWelcome = nullptr;
   QPushButton* btnThanks = nullptr;
 
+  QPushButton* btnNew = nullptr;
   QPushButton* btnLoad = nullptr;
+  QToolButton* btnRecent = nullptr;  // the recent letters, beside Load
   QPushButton* btnSave = nullptr;
   QPushButton* btnMakeMoney = nullptr;
   QPushButton* btnAbout = nullptr;
@@ -217,14 +232,14 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   FeatureListModel featureList_;
   TestimonialListModel testimonialList_;
   QString welcomeText_;
+  QString caption_;  // the brand's, around which the title shows the letter
+  QString letterToOpen_;
   QStringList fontFamilies_;
   EditorCommands commands_{*this};
-  // Each file dialog opens where the file chosen last in it was.
-  QString configOpenFolder_;
-  QString configSaveFolder_;
   GeneralPage* general_ = nullptr;
   FinishPage* finish_ = nullptr;
   std::unique_ptr<LetterBinding> binding_;
+  LetterSession* session_ = nullptr;
   OnlineChecks* online_ = nullptr;
   bool shown_ = false;
 };

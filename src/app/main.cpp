@@ -1,6 +1,7 @@
 // Program entry: prepares the HTML engine, creates the main window and runs
 // the event loop until it closes.
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
@@ -15,11 +16,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: wordlark [OPTION]...\n"
+    "Usage: wordlark [OPTION]... [LETTER]\n"
     "Writes a web sales letter step by step: an eight-step wizard collects the\n"
     "headline, introduction, product features, testimonials, closing words and\n"
     "order options, and saves the letter as a standalone web page with its\n"
-    "pictures beside it. Work in progress is kept in letter files (*.set).\n"
+    "pictures beside it. Work in progress is kept in letter files (*.set);\n"
+    "LETTER, when given, is opened at start.\n"
     "\n"
     "Options:\n"
     "  -h, --help     shows this text\n"
@@ -30,6 +32,12 @@ constexpr const char* kUsage =
     "program folder, the folder that holds the wordlark executable. A reseller's\n"
     "files are read from the program folder too: dbsettings.dat, banner1.dat to\n"
     "banner16.dat, mainskin.dat and main.ico.\n"
+    "\n"
+    "The folders of the file dialogs, the recent letters and the page made of\n"
+    "each letter are remembered in $XDG_CONFIG_HOME/wordlark/wordlark.conf\n"
+    "(~/.config by default). Changes not yet saved are kept for recovery in\n"
+    "$XDG_STATE_HOME/wordlark/recovery (~/.local/state by default) and offered\n"
+    "again at the next start when the program ended without saving them.\n"
     "\n"
     "Environment:\n"
     "The window needs a display (DISPLAY or WAYLAND_DISPLAY); without one, run\n"
@@ -85,6 +93,16 @@ int main(int argc, char* argv[]) {
   QApplication::setDesktopFileName(QStringLiteral("wordlark"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wordlark.png")));
   wordlark::TfrmMain window;
+  // The first argument that is no option names a letter to open.
+  bool optionsEnded = false;
+  for (const QString& argument : QCoreApplication::arguments().mid(1)) {
+    if (!optionsEnded && argument == QLatin1String("--")) {
+      optionsEnded = true;
+    } else if (optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+      window.OpenAtStart(QFileInfo(argument).absoluteFilePath());
+      break;
+    }
+  }
   window.show();
   wordlark::ArmStartupProbe(&window);
   return app.exec();

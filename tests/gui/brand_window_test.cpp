@@ -90,7 +90,7 @@ class BrandWindowTest : public QObject {
   void withoutSettingsTheWindowKeepsItsDesign() {
     TfrmMain& w = fixture_->NewWindow();
     QVERIFY(fixture_->ShowWindow());
-    QCOMPARE(w.windowTitle(), QStringLiteral("Wordlark"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Untitled[*] \u2014 Wordlark"));
     QVERIFY(w.btnNews->isVisibleTo(&w));
     QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Make Money"));
     QVERIFY(w.panBanner->isVisibleTo(&w));
@@ -121,7 +121,7 @@ class BrandWindowTest : public QObject {
     TfrmMain& w = fixture_->NewWindow(Pinned({1, 1, 0, 1}));
     w.resize(783 + 40, 700);
     QVERIFY(fixture_->ShowWindow());
-    QCOMPARE(w.windowTitle(), QStringLiteral("Crumb Writer v2.0"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Untitled[*] \u2014 Crumb Writer v2.0"));
     QVERIFY(!w.btnNews->isHidden());
     QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Earn with us"));
     QVERIFY(!w.windowIcon().isNull());
@@ -206,7 +206,7 @@ class BrandWindowTest : public QObject {
       WritePicture(fixture_->Folder() / "banner1.dat", "PNG", QSize(100, 20));
       TfrmMain& w = fixture_->NewWindow(Pinned({0, 0, 0, 0}));
       QVERIFY(fixture_->ShowWindow());
-      QVERIFY2(w.windowTitle() == QStringLiteral(" v2.0"), what);
+      QVERIFY2(w.windowTitle() == QStringLiteral("Untitled[*] \u2014  v2.0"), what);
       QVERIFY2(!w.btnNews->isVisibleTo(&w), what);
       QCOMPARE(w.btnMakeMoney->text(), QStringLiteral("Make Money"));
       QVERIFY2(!w.panBanner->isVisibleTo(&w), what);

@@ -10,6 +10,7 @@
 
 #include "HtmlEditor.h"
 #include "TfrmMain.h"
+#include "document/LetterSession.h"
 #include "gui_test_main.h"
 #include "letter/config_file.h"
 #include "test_support.h"
@@ -30,12 +31,6 @@ using wordlark::test::FullLetter;
 using wordlark::test::WindowFixture;
 
 namespace {
-
-void WaitForEditors(TfrmMain& w) {
-  for (int tag : {1, 2, 3, 10, 11}) {
-    QTRY_VERIFY_WITH_TIMEOUT(w.EditorForTag(tag)->IsReady(), wordlark::test::kPageTimeoutMs);
-  }
-}
 
 // Changes the value a control shows, as a user would.
 void ChangeValue(const LetterBinding::Row& row) {
@@ -81,7 +76,7 @@ class LetterBindingTest : public QObject {
   void init() {
     fixture_ = std::make_unique<WindowFixture>();
     QVERIFY(fixture_->ShowWindow());
-    WaitForEditors(fixture_->Window());
+    QVERIFY(WindowFixture::WaitForEditors(fixture_->Window()));
   }
 
   void cleanup() { fixture_.reset(); }
@@ -93,7 +88,7 @@ class LetterBindingTest : public QObject {
     const LetterConfiguration full = FullLetter();
     QVERIFY(!(full == LetterConfiguration{}));
     w.ApplyConfiguration(full);
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     const LetterConfiguration collected = w.CollectConfiguration();
     // Entry by entry first, which names the value that did not come back.
     const auto entries = [](const LetterConfiguration& l) {
@@ -126,6 +121,33 @@ class LetterBindingTest : public QObject {
       QVERIFY2(changed.count() > 0 || changed.wait(wordlark::test::kPageTimeoutMs),
                qPrintable(row.control->objectName()));
     }
+  }
+
+  // Any change the user makes marks the letter modified, and the title with
+  // it; saving and loading leave it unmodified, and so does the program
+  // putting a letter into the controls, editors settled included.
+  void everyChangeMarksTheLetterModified() {
+    TfrmMain& w = fixture_->Window();
+    wordlark::LetterSession& session = w.Session();
+    const QString file = wordlark::PathText(fixture_->Folder() / "letter.set");
+    for (const auto& row : w.Binding().Rows()) {
+      const char* name = qPrintable(row.control->objectName());
+      w.SaveConfiguration(file);
+      QVERIFY2(!session.IsModified() && !w.isWindowModified(), name);
+      ChangeValue(row);
+      QVERIFY2(QTest::qWaitFor([&] { return session.IsModified(); }), name);
+      QVERIFY2(w.isWindowModified(), name);
+    }
+    QCOMPARE(w.windowTitle(), QStringLiteral("letter.set[*] \u2014 Wordlark"));
+    QCOMPARE(w.windowFilePath(), file);
+
+    w.LoadConfiguration(file);
+    QVERIFY(!session.IsModified());
+    w.ApplyConfiguration(FullLetter());
+    QVERIFY(WindowFixture::WaitForEditors(w));
+    QTest::qWait(200);  // time for a late report from an editor
+    QVERIFY(!session.IsModified());
+    QVERIFY(!w.isWindowModified());
   }
 
  private:

@@ -34,14 +34,6 @@ using wordlark::test::WriteBytes;
 
 namespace {
 
-// The editors' documents settle asynchronously; wait until each holds what
-// it was given.
-void WaitForEditors(TfrmMain& w) {
-  for (int tag : {1, 2, 3, 10, 11}) {
-    QTRY_VERIFY_WITH_TIMEOUT(w.EditorForTag(tag)->IsReady(), 60000);
-  }
-}
-
 QStringList Messages() {
   return MessageBox::HistoryTexts();
 }
@@ -172,10 +164,10 @@ class MainWindowTest : public QObject {
 
   void eachToolbarFormatsItsOwnEditor() {
     TfrmMain& w = fixture_->Window();
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     w.EditorForTag(10)->SetHtml(QStringLiteral("<div>closing</div>"));
     w.EditorForTag(11)->SetHtml(QStringLiteral("<div>p.s.</div>"));
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     auto* center11 = w.findChild<QToolButton*>(QStringLiteral("btnCenter11"));
     QVERIFY(center11);
     QCOMPARE(center11->property("Tag").toInt(), 11);
@@ -215,7 +207,7 @@ class MainWindowTest : public QObject {
 
   void saveThenLoadRestoresTheWholeLetter() {
     TfrmMain& w = fixture_->Window();
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     w.edtPageTitle->setText(QStringLiteral("Caf\u00e9 \u65e5\u672c"));
     w.edtFullName->setText(QStringLiteral("Jo Seller"));
     w.edtCurrentDate->setText(QStringLiteral("May 1"));
@@ -253,7 +245,7 @@ class MainWindowTest : public QObject {
     w.edtPaypalEmail->setText(QStringLiteral("pay@x.example"));
     w.cbxOSize->setValue(21);
     w.chkOBold->setChecked(true);
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     const wordlark::LetterConfiguration saved = w.CollectConfiguration();
 
     const auto file = fixture_->Folder() / "letter";  // ".set" is added
@@ -268,7 +260,7 @@ class MainWindowTest : public QObject {
     FileDialog::QueueAnswer(PathText(fixture_->Folder() / "letter.set"));
     fresh.btnLoadClick();
     QCOMPARE(Messages().last(), QStringLiteral("Configuration loaded successfully!"));
-    WaitForEditors(fresh);
+    QVERIFY(WindowFixture::WaitForEditors(fresh));
     const wordlark::LetterConfiguration loaded = fresh.CollectConfiguration();
     QVERIFY(loaded == saved);
     QCOMPARE(ListTexts(fresh.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
@@ -280,11 +272,12 @@ class MainWindowTest : public QObject {
     WriteBytes(fixture_->Folder() / "bad.set",
                "<%%PageTitle%%>other<%%/PageTitle%%>\r\n<%%FSize%%>abc<%%/FSize%%>\r\n");
     FileDialog::QueueAnswer(PathText(fixture_->Folder() / "bad.set"));
+    MessageBox::QueueAnswer(MessageBox::Button::Discard);  // the typed title may go
     QTest::mouseClick(w.btnLoad, Qt::LeftButton);
     QCOMPARE(w.edtPageTitle->text(), QStringLiteral("keep me"));
-    QCOMPARE(MessageBox::History().size(), 1);
-    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Error);
-    QCOMPARE(MessageBox::History().front().text,
+    QCOMPARE(MessageBox::History().size(), 2);  // the question, then the error
+    QCOMPARE(MessageBox::History().back().kind, MessageBox::Kind::Error);
+    QCOMPARE(MessageBox::History().back().text,
              QStringLiteral("'abc' is not a valid integer value"));
   }
 

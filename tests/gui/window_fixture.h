@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "HtmlEditor.h"
 #include "TfrmMain.h"
 #include "online/NewsBalloon.h"
 #include "seams/Desktop.h"
@@ -22,8 +23,10 @@ namespace wordlark::test {
 // Made in a test's init() and dropped in its cleanup(). While it lives:
 // message boxes are answered with OK and recorded, file dialogs and the
 // colour picker have no queued answers, web addresses and program starts are
-// recorded instead of reaching the desktop, and the program folder is an
-// empty temporary folder with an empty Templates folder. Dropping it closes
+// recorded instead of reaching the desktop, the program folder is an empty
+// temporary folder with an empty Templates folder, and the user's settings
+// and state folders (XDG_CONFIG_HOME, XDG_STATE_HOME) are empty temporary
+// folders of their own, with a documents folder in the home. Dropping it closes
 // the window and any news balloon, puts back the application's look (a brand
 // may have changed its style sheet, icon and name) and removes the folder.
 class WindowFixture {
@@ -45,6 +48,12 @@ class WindowFixture {
       return true;
     });
     std::filesystem::create_directories(folder_.path() / "Templates");
+    std::filesystem::create_directories(Documents());
+    std::filesystem::create_directories(home_ / "config");
+    WriteBytes(home_ / "config" / "user-dirs.dirs",
+               "XDG_DOCUMENTS_DIR=\"" + Documents().string() + "\"\n");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home_ / "config").string()));
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString((home_ / "state").string()));
   }
 
   ~WindowFixture() {
@@ -52,6 +61,8 @@ class WindowFixture {
       NewsBalloon::Current()->close();
     }
     window_.reset();
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_STATE_HOME");
     SetUrlOpenerForTesting({});
     SetProgramStarterForTesting({});
     FileDialog::Reset();
@@ -66,6 +77,10 @@ class WindowFixture {
 
   const std::filesystem::path& Folder() const { return folder_.path(); }
   std::filesystem::path operator/(std::string_view name) const { return folder_ / name; }
+  // The user's folders while the fixture lives: the documents folder, the
+  // folder of the recovery files.
+  std::filesystem::path Documents() const { return home_ / "Documents"; }
+  std::filesystem::path RecoveryFolder() const { return home_ / "state" / "wordlark" / "recovery"; }
 
   // A new main window over the program folder, not shown yet; the one made
   // before goes first. The brand's random choices come from `random`.
@@ -86,6 +101,17 @@ class WindowFixture {
   }
 
   TfrmMain& Window() { return *window_; }
+
+  // Waits until each editor of `window` holds the document it was given
+  // last (they settle asynchronously); false when one never does.
+  [[nodiscard]] static bool WaitForEditors(TfrmMain& window) {
+    for (int tag : {1, 2, 3, 10, 11}) {
+      if (!QTest::qWaitFor([&] { return window.EditorForTag(tag)->IsReady(); }, 60000)) {
+        return false;
+      }
+    }
+    return true;
+  }
   bool HasWindow() const { return window_ != nullptr; }
 
   // The addresses handed to the desktop, and each program started with its
@@ -99,6 +125,7 @@ class WindowFixture {
 
  private:
   TempDir folder_;
+  TempDir home_;
   std::unique_ptr<TfrmMain> window_;
   QStringList openedUrls_;
   QStringList startedPrograms_;

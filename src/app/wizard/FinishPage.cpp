@@ -18,6 +18,7 @@
 #include "render/renderer.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
+#include "seams/UserSettings.h"
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "wizard/WizardControls.h"
@@ -25,13 +26,11 @@
 namespace wordlark {
 
 FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
-                       std::function<LetterConfiguration()> letter, QString pageFolder,
-                       QWidget* parent)
+                       std::function<LetterConfiguration()> letter, QWidget* parent)
     : WizardPage(tr("Step 8: Finish"), parent),
       c_(c),
       templatesFolder_(std::move(templatesFolder)),
-      letter_(std::move(letter)),
-      pageFolder_(std::move(pageFolder)) {
+      letter_(std::move(letter)) {
   QVBoxLayout* layout = Layout();
   layout->addWidget(
       new QLabel(tr("Select a template and enter a name for the generated output file:"), this));
@@ -114,10 +113,12 @@ std::filesystem::path FinishPage::SelectedTemplateFile() const {
 }
 
 void FinishPage::BrowseOutputFile() {
+  QString folder = UserSettings::DialogFolder(UserSettings::Dialog::kPage);
   const QString path =
-      FileDialog::AskSavePath(window(), tr("Save file"), pageFolder_,
+      FileDialog::AskSavePath(window(), tr("Save file"), folder,
                               QStringLiteral("HTML files|*.html"), QStringLiteral("html"));
   if (!path.isEmpty()) {
+    UserSettings::SetDialogFolder(UserSettings::Dialog::kPage, folder);
     c_.edtFilename->setText(path);
   }
 }

@@ -21,11 +21,9 @@ class FinishPage : public WizardPage {
 
  public:
   // The letter comes from `letter` whenever the page needs it; templates and
-  // relative output names resolve against `templatesFolder`; the output dialog
-  // first opens in `pageFolder`.
+  // relative output names resolve against `templatesFolder`.
   FinishPage(WizardControls& controls, std::filesystem::path templatesFolder,
-             std::function<LetterConfiguration()> letter, QString pageFolder,
-             QWidget* parent = nullptr);
+             std::function<LetterConfiguration()> letter, QWidget* parent = nullptr);
 
   // Scans the templates folder into the chooser, the first template chosen. A
   // scan that fails leaves the chooser empty and is reported once the event
@@ -34,7 +32,8 @@ class FinishPage : public WizardPage {
   const std::vector<TemplateEntry>& Templates() const { return templates_; }
   std::filesystem::path SelectedTemplateFile() const;
 
-  // Asks for the output file; ".html" is added to a name without it.
+  // Asks for the output file, in the folder of the page chosen last (in this
+  // run or an earlier one); ".html" is added to a name without it.
   void BrowseOutputFile();
   // Shows the page of the chosen template with the letter as it stands, and
   // the pre-flight list; nothing is written.
@@ -49,7 +48,6 @@ class FinishPage : public WizardPage {
   WizardControls& c_;
   std::filesystem::path templatesFolder_;
   std::function<LetterConfiguration()> letter_;
-  QString pageFolder_;
   std::vector<TemplateEntry> templates_;
 };
 

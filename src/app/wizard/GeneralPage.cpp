@@ -10,13 +10,14 @@
 
 #include "letter/letter_configuration.h"
 #include "seams/Dialogs.h"
+#include "seams/UserSettings.h"
 #include "widgets/ColorBox.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
 
-GeneralPage::GeneralPage(WizardControls& c, QString pictureFolder, QWidget* parent)
-    : WizardPage(tr("Step 1: General settings"), parent), pictureFolder_(std::move(pictureFolder)) {
+GeneralPage::GeneralPage(WizardControls& c, QWidget* parent)
+    : WizardPage(tr("Step 1: General settings"), parent) {
   auto* form = new QGridLayout;
   int row = 0;
   const auto text = [&](const QString& label, const char* name) {
@@ -61,14 +62,14 @@ GeneralPage::GeneralPage(WizardControls& c, QString pictureFolder, QWidget* pare
 
 void GeneralPage::BrowsePicture(QLineEdit* target) {
   const QString path = FileDialog::GetOpenFileName(
-      window(), tr("Open picture"), pictureFolder_,
+      window(), tr("Open picture"), UserSettings::DialogFolder(UserSettings::Dialog::kPicture),
       QStringLiteral("All (*.bmp;*.gif;*.jpg;*.png)|*.bmp;*.gif;*.jpg;*.png|Bitmaps "
                      "(*.bmp)|*.bmp|Gif (*.gif)|*.gif|Jpg (*.jpg)|*.jpg|Png (*.png)|*.png"));
   if (path.isEmpty()) {
     return;
   }
   const QFileInfo info(path);
-  pictureFolder_ = info.absolutePath();
+  UserSettings::SetDialogFolder(UserSettings::Dialog::kPicture, info.absolutePath());
   target->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
 }
 

@@ -16,16 +16,12 @@ class GeneralPage : public WizardPage {
   Q_OBJECT
 
  public:
-  // The picture dialog first opens in `pictureFolder`.
-  GeneralPage(WizardControls& controls, QString pictureFolder, QWidget* parent = nullptr);
+  explicit GeneralPage(WizardControls& controls, QWidget* parent = nullptr);
 
   // Asks for a picture file and puts its full path into `target`, replacing
   // what was there; a cancelled dialog changes nothing. The dialog opens
-  // where the previous picture was chosen.
+  // where the previous picture was chosen, in this run or an earlier one.
   void BrowsePicture(QLineEdit* target);
-
- private:
-  QString pictureFolder_;
 };
 
 }  // namespace wordlark
