@@ -362,6 +362,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::FormClose() {
   online_->Close();
+  finish_->StopPreview();
 }
 
 // ---------------------------------------------------------------------------

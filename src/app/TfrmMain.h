@@ -117,6 +117,9 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void RefreshPreviewIfShown();
   void RefreshPreview() { finish_->RefreshPreview(); }
   void RefreshPreflight() { finish_->RefreshPreflight(); }
+  // True while the preview or the pre-flight list asked for last is still
+  // being made.
+  bool PreviewRendering() const { return finish_->Rendering(); }
   void lstPreflightActivate(QListWidgetItem* item);
   std::filesystem::path SelectedTemplateFile() const { return finish_->SelectedTemplateFile(); }
 

@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <map>
 
 #include "letter/config_file.h"
+#include "letter/list_items.h"
 #include "render/output.h"
 #include "render/renderer.h"
 #include "test_support.h"
@@ -235,6 +237,29 @@ TEST(RenderLetter, APreviewIsTheSamePageAndCopiesNothing) {
   const RenderedLetter written = RenderLetter(l, {dir / "t.tem", "out/page.html", dir.path()});
   EXPECT_EQ(shown.page, written.page);
   EXPECT_EQ(ReadBytes(dir / "out/head.png"), "HEAD");
+}
+
+TEST(RenderLetter, ACancelledRenderStopsAndCopiesNothing) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "out");
+  WriteBytes(dir / "head.png", "HEAD");
+  WriteBytes(dir / "t.tem", "%%PAGETITLE%%%%HEADERPICTURE%%%%FEATURES%%");
+  LetterConfiguration l;
+  l.edtPageTitle = "Title";
+  l.edtHeaderPicture = "head.png";
+  l.FeatureList = {MakeFeatureItem("One", "first"), MakeFeatureItem("Two", "second")};
+
+  std::atomic<bool> cancel{false};
+  RenderContext context{dir / "t.tem", "out/page.html", dir.path()};
+  context.cancel = &cancel;
+  const std::string page = RenderLetter(l, {dir / "t.tem", "out/page.html", dir.path()}).page;
+  std::filesystem::remove(dir / "out/head.png");
+  EXPECT_EQ(RenderLetter(l, context).page, page);  // a flag that is not set changes nothing
+  std::filesystem::remove(dir / "out/head.png");
+
+  cancel = true;
+  EXPECT_THROW(RenderLetter(l, context), RenderCancelled);
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
 }
 
 TEST(RenderLetter, ReportsPicturesThatCannotBeCopied) {

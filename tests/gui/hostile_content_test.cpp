@@ -124,6 +124,7 @@ class HostileContentTest : public QObject {
     w.FillTemplateList();
     w.edtHeaderPicture->setText(QString::fromStdString(home_ + "/preview-picture.png"));
     w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.PreviewRendering(), 30000);
     QVERIFY(w.pagePreview->PageBytes().contains("ran-script"));
     ExpectOnlyThePicture({}, "/preview-picture.png");
   }

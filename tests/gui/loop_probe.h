@@ -28,6 +28,16 @@
 
 namespace wordlark::test {
 
+// The longest the event loop may stand still while the window works in the
+// background (a request, a preview). A build with the sanitizers runs
+// everything through checks many times slower, so there the loop only has to
+// keep answering at all.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr long long kMaxStandStillMs = 1000;
+#else
+inline constexpr long long kMaxStandStillMs = 100;
+#endif
+
 class LoopProbe {
  public:
   LoopProbe() : tid_(static_cast<long>(::syscall(SYS_gettid))) {

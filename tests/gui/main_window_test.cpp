@@ -14,12 +14,14 @@
 #include "FormatToolbar.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
+#include "letter/config_file.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "test_support.h"
 #include "widgets/ColorBox.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
+#include "wizard/LetterBinding.h"
 
 using wordlark::ColorPicker;
 using wordlark::FileDialog;
@@ -264,6 +266,50 @@ class MainWindowTest : public QObject {
     const wordlark::LetterConfiguration loaded = fresh.CollectConfiguration();
     QVERIFY(loaded == saved);
     QCOMPARE(ListTexts(fresh.lbxTestimonials), QStringList{QStringLiteral("Testimonial 1")});
+  }
+
+  // Every text box of the letter holds a value of any length: 100,000
+  // characters come in with Load and go out with Save, whole.
+  void longValuesSurviveLoadAndSave() {
+    using Kind = wordlark::LetterBinding::Kind;
+    using L = wordlark::LetterConfiguration;
+    TfrmMain& w = fixture_->Window();
+    WaitForEditors(w);
+    L letter = w.CollectConfiguration();
+    int texts = 0;
+    for (const auto& row : w.Binding().Rows()) {
+      if (row.kind == Kind::kText) {
+        // Each value its own: its box's name, then characters up to 100,000.
+        std::string value = row.control->objectName().toStdString() + ' ';
+        for (int i = 0; value.size() < 100000; ++i) {
+          value += static_cast<char>('a' + i % 26);
+        }
+        letter.*std::get<std::string L::*>(row.field) = value;
+        ++texts;
+      }
+    }
+    QCOMPARE(texts, 12);
+    const auto in = fixture_->Folder() / "long.set";
+    wordlark::SaveConfiguration(in, letter);
+
+    FileDialog::QueueAnswer(PathText(in));
+    w.btnLoadClick();
+    QCOMPARE(Messages(), QStringList{QStringLiteral("Configuration loaded successfully!")});
+    WaitForEditors(w);
+    const auto out = fixture_->Folder() / "saved.set";
+    FileDialog::QueueAnswer(PathText(out));
+    w.btnSaveClick();
+    L saved;
+    QVERIFY(wordlark::LoadConfiguration(out, saved));
+    for (const auto& row : w.Binding().Rows()) {
+      if (row.kind == Kind::kText) {
+        const std::string& expected = letter.*std::get<std::string L::*>(row.field);
+        const std::string& written = saved.*std::get<std::string L::*>(row.field);
+        QVERIFY2(static_cast<QLineEdit*>(row.control)->text().size() == 100000,
+                 qPrintable(row.control->objectName()));
+        QVERIFY2(written == expected, qPrintable(row.control->objectName()));
+      }
+    }
   }
 
   void aBadFileChangesNothing() {

@@ -55,14 +55,7 @@ enum class Fault {
 };
 
 constexpr int kTickMs = 10;
-// The longest the event loop may stand still while a request runs. A build
-// with the sanitizers runs every byte of a 20 MiB reply through checks many
-// times slower, so there the loop only has to keep answering at all.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr qint64 kMaxStandStillMs = 1000;
-#else
-constexpr qint64 kMaxStandStillMs = 100;
-#endif
+using wordlark::test::kMaxStandStillMs;  // while a request runs
 constexpr qint64 kGarbageSize = 20 * 1024 * 1024;
 constexpr char kUnknownHost[] = "wordlark-faults.invalid";
 

@@ -7,12 +7,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QWebEngineView>
 
 #include "HtmlEditor.h"
 #include "TfrmMain.h"
 #include "gui_test_main.h"
+#include "letter/list_items.h"
+#include "loop_probe.h"
 #include "render/output.h"
 #include "render/renderer.h"
 #include "seams/MessageBox.h"
@@ -20,6 +23,7 @@
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
+#include "wizard/PreviewWorker.h"
 
 using wordlark::MessageBox;
 using wordlark::PagePreview;
@@ -27,11 +31,51 @@ using wordlark::PathText;
 using wordlark::TfrmMain;
 using wordlark::test::EvalIn;
 using wordlark::test::ListTexts;
+using wordlark::test::LoopProbe;
 using wordlark::test::ReadBytes;
 using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
 namespace {
+
+// Notes the first paint of a widget after it is armed.
+class PaintWatch : public QObject {
+ public:
+  explicit PaintWatch(QWidget* widget) { widget->installEventFilter(this); }
+  void Arm() { paintedAt_ = -1; }
+  long long PaintedAt() const { return paintedAt_; }
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Paint && paintedAt_ < 0) {
+      paintedAt_ = LoopProbe::NowMs();
+    }
+    return QObject::eventFilter(object, event);
+  }
+
+ private:
+  long long paintedAt_ = 0;
+};
+
+// Runs an event loop until `done` holds (looked at every 10 ms) or `timeoutMs`
+// passed; true when it holds.
+template <typename Done>
+bool WaitInEventLoop(Done done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer look;
+  look.setInterval(10);
+  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+    if (done()) {
+      loop.quit();
+    }
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  look.start();
+  if (!done()) {
+    loop.exec();
+  }
+  return done();
+}
 
 bool AnyContains(const QStringList& texts, const QString& piece) {
   return std::any_of(texts.begin(), texts.end(),
@@ -117,7 +161,7 @@ class PreviewTest : public QObject {
     QCOMPARE(BodyId(), QStringLiteral("alpha"));
 
     w.cbxTemplates->setCurrentIndex(1);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.pagePreview->Loading(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
     QCOMPARE(w.pagePreview->PageBytes(), ExpectedPage(1));
     QCOMPARE(BodyId(), QStringLiteral("beta"));
 
@@ -127,15 +171,18 @@ class PreviewTest : public QObject {
     w.edtPageTitle->setText(QStringLiteral("Typed"));
     w.LoadConfiguration(PathText(fixture_->Folder() / "l.set"));
     QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->PageBytes().contains("<title>Loaded</title>"), 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.pagePreview->Loading(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
     QCOMPARE(EvalIn(w.pagePreview->View()->page(), QStringLiteral("document.title")).toString(),
              QStringLiteral("Loaded"));
 
     // Without the template there is a message instead of a page.
     std::filesystem::remove(fixture_->Folder() / "Templates" / "beta.tem");
     w.RefreshPreviewIfShown();
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
     QVERIFY(w.pagePreview->PageBytes().isEmpty());
-    QVERIFY(w.pagePreview->findChild<QLabel*>(QStringLiteral("lblPreviewMessage"))->isVisible());
+    const auto* message = w.pagePreview->findChild<QLabel*>(QStringLiteral("lblPreviewMessage"));
+    QVERIFY(message->isVisible());
+    QCOMPARE(message->text(), QString::fromUtf8(wordlark::kNoTemplateMessage));
   }
 
   void phoneAndDesktopWidths() {
@@ -156,7 +203,7 @@ class PreviewTest : public QObject {
 
     // The width chosen stays when the page is shown anew.
     w.cbxTemplates->setCurrentIndex(1);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.pagePreview->Loading(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
     QCOMPARE(BodyId(), QStringLiteral("beta"));
     QTRY_COMPARE_WITH_TIMEOUT(EvalIn(page, width).toInt(), PagePreview::kPhoneWidth, 10000);
 
@@ -177,10 +224,12 @@ class PreviewTest : public QObject {
 
     // The output name is checked as it is typed.
     w.edtFilename->setText(QStringLiteral("page.html"));
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
     items = ListTexts(w.lstPreflight);
     QVERIFY(AnyContains(items, QStringLiteral("\"page.html\" names no folder")));
     QVERIFY(AnyContains(items, PathText(fixture_->Folder() / "Templates" / "page.html")));
     w.edtFilename->setText(PathText(fixture_->Folder() / "page.html"));
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
     QCOMPARE(ListTexts(w.lstPreflight).size(), 2);
 
     // A picture that is nowhere; activating its item leads to its box.
@@ -207,12 +256,100 @@ class PreviewTest : public QObject {
     QVERIFY(w.lblPreflightOk->isVisible());
   }
 
+  // A letter with 10,000 features (a page of about 20 MB) is previewed while
+  // the window keeps answering: the user-interface thread never stays away
+  // from its event loop for long, from reaching step 8 to the page shown.
+  void theWindowAnswersWhileAHugeLetterPreviews() {
+    TfrmMain& w = fixture_->Window();
+    ApplyHugeLetter();
+    QWidget* step8 = w.pgcMain->widget(w.pgcMain->count() - 1);
+    PaintWatch painted(step8);
+    QTest::qWait(200);  // whatever the letter's arrival still had to do
+
+    LoopProbe probe;
+    QVERIFY(probe.Works());
+    painted.Arm();
+    const long long reachedAt = LoopProbe::NowMs();
+    w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
+    // Waited for in an event loop of its own: QTRY_VERIFY sleeps between its
+    // looks, which the probe would count as standing still.
+    QVERIFY(WaitInEventLoop(
+        [&] { return PreviewDone() && w.pagePreview->PageBytes().contains("Feature 9999"); },
+        60000));
+    const long long shownAt = LoopProbe::NowMs();
+    probe.Stop();
+    QVERIFY(painted.PaintedAt() >= reachedAt);
+    const long long standStill = probe.LongestAwayMs(reachedAt, shownAt);
+    qInfo(
+        "step 8 reached: first repaint after %lld ms, page shown after %lld ms; away from the "
+        "event loop at most %lld ms at a stretch",
+        painted.PaintedAt() - reachedAt, shownAt - reachedAt, standStill);
+    QVERIFY2(standStill < wordlark::test::kMaxStandStillMs,
+             qPrintable(QStringLiteral("the event loop stood still for %1 ms").arg(standStill)));
+    QCOMPARE(w.pagePreview->PageBytes().size(), ExpectedPage(0).size());
+  }
+
+  // Only the newest request is shown; closing the window ends the render,
+  // and the window can go while one runs.
+  void theNewestRequestWinsAndClosingEndsTheRender() {
+    TfrmMain& w = fixture_->Window();
+    ApplyHugeLetter();
+    auto* worker = w.findChild<wordlark::PreviewWorker*>();
+    QVERIFY(worker != nullptr);
+    QSignalSpy results(worker, &wordlark::PreviewWorker::ready);
+
+    // The huge page is asked for, and the small one of the other template
+    // right after it: the huge one never arrives.
+    w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
+    QVERIFY(w.PreviewRendering());
+    w.cbxTemplates->setCurrentIndex(1);
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 60000);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(w.pagePreview->PageBytes(), ExpectedPage(1));
+    QCOMPARE(BodyId(), QStringLiteral("beta"));
+
+    // Closed while the huge page is made: nothing follows.
+    w.cbxTemplates->setCurrentIndex(0);
+    QVERIFY(w.PreviewRendering());
+    w.close();
+    QVERIFY(!w.PreviewRendering());
+    QTest::qWait(1500);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(w.pagePreview->PageBytes(), ExpectedPage(1));
+
+    // The window goes while a render runs.
+    w.RefreshPreview();
+    QVERIFY(w.PreviewRendering());
+    fixture_.reset();
+  }
+
  private:
   void GoToStep8() {
     TfrmMain& w = fixture_->Window();
     w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
     QVERIFY(w.pagePreview->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->View() != nullptr && !w.pagePreview->Loading(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->View() != nullptr && PreviewDone(), 30000);
+  }
+
+  // 10,000 features of 2,000 characters each, on a template that shows them:
+  // a page of about 23 MB.
+  void ApplyHugeLetter() {
+    TfrmMain& w = fixture_->Window();
+    wordlark::LetterConfiguration letter = w.CollectConfiguration();
+    const std::string body(2000, 'b');
+    for (int i = 0; i < 10000; ++i) {
+      letter.FeatureList.push_back(wordlark::MakeFeatureItem("Feature " + std::to_string(i), body));
+    }
+    WriteBytes(fixture_->Folder() / "Templates" / "Alpha.tem",
+               "<html><head><title>%%PAGETITLE%%</title></head>\n"
+               "<body id=alpha>%%FEATURES%%</body></html>\n");
+    w.ApplyConfiguration(letter);
+  }
+
+  // True once the preview shows the page it was asked for last.
+  bool PreviewDone() const {
+    const TfrmMain& w = fixture_->Window();
+    return !w.PreviewRendering() && !w.pagePreview->Loading();
   }
 
   // What Finish would write from the window's letter with template `index`.

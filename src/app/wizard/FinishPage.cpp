@@ -21,6 +21,7 @@
 #include "seams/UserSettings.h"
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
+#include "wizard/PreviewWorker.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -79,6 +80,9 @@ FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
   finish->addWidget(c.btnFinish);
   finish->addStretch(1);
   layout->addLayout(finish);
+
+  worker_ = new PreviewWorker(this);
+  connect(worker_, &PreviewWorker::ready, this, &FinishPage::ShowResult);
 }
 
 void FinishPage::FillTemplateList() {
@@ -124,35 +128,49 @@ void FinishPage::BrowseOutputFile() {
 }
 
 void FinishPage::RefreshPreview() {
-  const LetterConfiguration letter = letter_();
-  ShowPreflight(letter);
-  RenderContext context{SelectedTemplateFile(), S(c_.edtFilename->text()), templatesFolder_};
-  context.copy_pictures = false;
-  RenderedLetter rendered;
-  try {
-    rendered = RenderLetter(letter, context);
-  } catch (const std::exception& e) {
-    c_.pagePreview->ShowMessage(QString::fromUtf8(e.what()));
-    return;
-  }
-  if (!rendered.template_found) {
-    c_.pagePreview->ShowMessage(Q(kNoTemplateMessage));
-    return;
-  }
-  const std::string bytes = PageFileBytes(rendered.page);
-  c_.pagePreview->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                           rendered.local_pictures);
+  Request(true);
 }
 
 void FinishPage::RefreshPreflight() {
-  ShowPreflight(letter_());
+  Request(false);
 }
 
-void FinishPage::ShowPreflight(const LetterConfiguration& letter) {
+bool FinishPage::Rendering() const {
+  return worker_->Busy();
+}
+
+void FinishPage::StopPreview() {
+  worker_->Cancel();
+  pagePending_ = false;
+}
+
+// The letter is read here, where its controls live, and handed over whole.
+void FinishPage::Request(bool page) {
+  pagePending_ = pagePending_ || page;
+  if (page && c_.pagePreview->PageBytes().isEmpty()) {
+    c_.pagePreview->ShowMessage(tr("Preparing the preview..."));
+  }
+  worker_->Request({letter_(), SelectedTemplateFile(), S(c_.edtFilename->text()), templatesFolder_,
+                    pagePending_});
+}
+
+void FinishPage::ShowResult(const PreviewResult& result) {
+  ShowPreflight(result.preflight);
+  if (!result.page) {
+    return;
+  }
+  pagePending_ = false;
+  if (result.message.isEmpty()) {
+    c_.pagePreview->ShowPage(result.bytes, result.pictures);
+  } else {
+    c_.pagePreview->ShowMessage(result.message);
+  }
+}
+
+void FinishPage::ShowPreflight(const std::vector<PreflightItem>& items) {
   c_.lstPreflight->clear();
   const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-  for (const PreflightItem& item :
-       PreflightCheck(letter, S(c_.edtFilename->text()), templatesFolder_)) {
+  for (const PreflightItem& item : items) {
     auto* entry = new QListWidgetItem(warning, Q(item.message), c_.lstPreflight);
     entry->setData(Qt::UserRole, Q(item.control));
   }

@@ -7,10 +7,13 @@
 
 #include "letter/letter_configuration.h"
 #include "render/catalogue.h"
+#include "render/preflight.h"
 #include "wizard/WizardPage.h"
 
 namespace wordlark {
 
+class PreviewWorker;
+struct PreviewResult;
 struct WizardControls;
 
 // Step 8: the template chooser with thumbnails, the preview of the page
@@ -36,19 +39,31 @@ class FinishPage : public WizardPage {
   // run or an earlier one); ".html" is added to a name without it.
   void BrowseOutputFile();
   // Shows the page of the chosen template with the letter as it stands, and
-  // the pre-flight list; nothing is written.
+  // the pre-flight list; nothing is written. Both are made in the
+  // background from the letter as it is now: the window keeps answering, and
+  // what is shown follows once it is ready (the newest request wins).
   void RefreshPreview();
   void RefreshPreflight();
+  // True while a preview or pre-flight list asked for is still to come.
+  bool Rendering() const;
+  // Stops the preview being made; nothing more is shown.
+  void StopPreview();
   // Writes the page and copies its pictures beside it, and says how it went.
   void Finish();
 
  private:
-  void ShowPreflight(const LetterConfiguration& letter);
+  void Request(bool page);
+  void ShowResult(const PreviewResult& result);
+  void ShowPreflight(const std::vector<PreflightItem>& items);
 
   WizardControls& c_;
   std::filesystem::path templatesFolder_;
   std::function<LetterConfiguration()> letter_;
   std::vector<TemplateEntry> templates_;
+  PreviewWorker* worker_ = nullptr;
+  // A page was asked for and has not been shown yet: a later request for
+  // the pre-flight list alone must bring it too.
+  bool pagePending_ = false;
 };
 
 }  // namespace wordlark

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <array>
+#include <limits>
 
 #include "HtmlEditor.h"
 #include "widgets/ColorBox.h"
@@ -60,7 +61,14 @@ LetterBinding::LetterBinding(const WizardControls& c)
           Check(&L::chkOBold, c.chkOBold),
           Check(&L::chkOUnderline, c.chkOUnderline),
           Check(&L::chkOItalic, c.chkOItalic),
-      } {}
+      } {
+  // A text box holds any length: a value the letter carries is never cut.
+  for (const Row& row : rows_) {
+    if (row.kind == Kind::kText) {
+      static_cast<QLineEdit*>(row.control)->setMaxLength(std::numeric_limits<int>::max());
+    }
+  }
+}
 
 LetterBinding::Row LetterBinding::Text(std::string L::*field, QLineEdit* box) {
   return {field, box, Kind::kText};

@@ -53,6 +53,13 @@ void Replace(std::string& text, std::string_view placeholder, std::string_view v
   text = std::move(out);
 }
 
+// Stops a render that another thread no longer wants.
+void StopIfCancelled(const std::atomic<bool>* cancel) {
+  if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+    throw RenderCancelled();
+  }
+}
+
 // Appends `piece` to a text that is to stay within `limit`.
 void AppendWithin(std::string& text, std::string_view piece, std::size_t limit) {
   if (piece.size() > limit || text.size() > limit - piece.size()) {
@@ -64,30 +71,35 @@ void AppendWithin(std::string& text, std::string_view piece, std::size_t limit) 
 // The page as it is being filled, never past its bound.
 class PageText {
  public:
-  PageText(std::string text, std::size_t limit) : text_(std::move(text)), limit_(limit) {
+  PageText(std::string text, std::size_t limit, const std::atomic<bool>* cancel)
+      : text_(std::move(text)), limit_(limit), cancel_(cancel) {
     if (text_.size() > limit_) {
       throw PageTooLargeError(limit_);
     }
   }
 
   void Replace(std::string_view placeholder, std::string_view value) {
+    StopIfCancelled(cancel_);
     wordlark::Replace(text_, placeholder, value, limit_);
   }
 
   // The value is made only when the page holds the placeholder.
   template <typename Make>
   void ReplaceWith(std::string_view placeholder, Make make) {
+    StopIfCancelled(cancel_);
     if (text_.find(placeholder) != std::string::npos) {
       Replace(placeholder, make());
     }
   }
 
   std::size_t limit() const { return limit_; }
+  const std::atomic<bool>* cancel() const { return cancel_; }
   std::string Take() { return std::move(text_); }
 
  private:
   std::string text_;
   std::size_t limit_;
+  const std::atomic<bool>* cancel_;
 };
 
 constexpr std::string_view kOrderBlock =
@@ -169,7 +181,8 @@ std::string FeatureLine(const LetterConfiguration& l) {
   return line;
 }
 
-std::string TestimonialsText(const LetterConfiguration& l, std::size_t limit) {
+std::string TestimonialsText(const LetterConfiguration& l, std::size_t limit,
+                             const std::atomic<bool>* cancel) {
   if (l.TestimonialList.empty()) {
     return {};
   }
@@ -177,6 +190,7 @@ std::string TestimonialsText(const LetterConfiguration& l, std::size_t limit) {
   std::string text;
   text.reserve(std::min(limit, l.TestimonialList.size() * (block.size() + 200)));
   for (const std::string& item : l.TestimonialList) {
+    StopIfCancelled(cancel);
     const TestimonialFields t = DecodeTestimonialItem(item);
     std::string one = block;
     Replace(one, "%%TNAME%%", t.name, limit);
@@ -188,7 +202,8 @@ std::string TestimonialsText(const LetterConfiguration& l, std::size_t limit) {
   return text;
 }
 
-std::string FeaturesBlock(const LetterConfiguration& l, std::size_t limit) {
+std::string FeaturesBlock(const LetterConfiguration& l, std::size_t limit,
+                          const std::atomic<bool>* cancel) {
   const std::string line = FeatureLine(l);
   std::string text =
       "<center><table border=0 cellpadding=0 cellspacing=0 style=\"border-collapse: collapse\" "
@@ -199,6 +214,7 @@ std::string FeaturesBlock(const LetterConfiguration& l, std::size_t limit) {
   text += "<td width=90%><ul>";
   text.reserve(std::min(limit, text.size() + l.FeatureList.size() * (line.size() + 100)));
   for (const std::string& item : l.FeatureList) {
+    StopIfCancelled(cancel);
     const FeatureFields f = DecodeFeatureItem(item);
     std::string one = line;
     Replace(one, "%%FTITLE%%", f.title, limit);
@@ -431,6 +447,8 @@ PageTooLargeError::PageTooLargeError(std::size_t limit)
             ", so it was not made. Look for texts of the letter that hold placeholders such "
             "as %%FULLNAME%%: each one repeats another text in the page.") {}
 
+RenderCancelled::RenderCancelled() : Error("The page was not made: it was no longer wanted.") {}
+
 std::vector<LetterSource> LetterSources(const LetterConfiguration& l,
                                         const RenderContext& context) {
   std::vector<LetterSource> sources;
@@ -462,7 +480,7 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
   result.template_found = true;
   PageText page(NormalizeLineBreaks(
                     DecodeTextFile(ReadFileBytes(context.template_file, kMaxTemplateFileSize))),
-                context.max_page_size);
+                context.max_page_size, context.cancel);
   const std::size_t limit = page.limit();
   const PicturePlan pictures = PlanPictures(l, context);
 
@@ -515,14 +533,15 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
   });
   page.Replace("%%PAYPALCODE%%", l.memPaypalCode);
   page.Replace("%%AFFILIATEID%%", l.edtPaypalEmail);
-  page.ReplaceWith("%%TESTIMONIALS%%", [&] { return TestimonialsText(l, limit); });
+  page.ReplaceWith("%%TESTIMONIALS%%", [&] { return TestimonialsText(l, limit, page.cancel()); });
   if (!l.FeatureList.empty()) {
-    page.ReplaceWith("%%FEATURES%%", [&] { return FeaturesBlock(l, limit); });
+    page.ReplaceWith("%%FEATURES%%", [&] { return FeaturesBlock(l, limit, page.cancel()); });
   }
   page.Replace("%%TESTIMONIALS%%", "");
   page.Replace("%%FEATURES%%", "");
   page.Replace("%%HEADERPICTURE%%", "");
   page.Replace("%%FOOTERPICTURE%%", "");
+  StopIfCancelled(context.cancel);
   result.page = page.Take();
 
   for (std::size_t i = 0; i < kPictureSlots; ++i) {

@@ -10,6 +10,7 @@
 // each other fails at once instead of filling the memory.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ class PageTooLargeError : public Error {
   explicit PageTooLargeError(std::size_t limit);
 };
 
+// Another thread asked the render to stop (see RenderContext::cancel).
+class RenderCancelled : public Error {
+ public:
+  RenderCancelled();
+};
+
 struct RenderContext {
   // The template to fill; empty (or a path to nothing) when there is none.
   std::filesystem::path template_file;
@@ -50,6 +57,10 @@ struct RenderContext {
   std::filesystem::path letter_file = {};
   // The bound of the page text; RenderLetter throws PageTooLargeError past it.
   std::size_t max_page_size = kMaxPageSize;
+  // When set, another thread may set it to stop the render: it is looked at
+  // between placeholder replacements and list entries, and RenderLetter then
+  // throws RenderCancelled (nothing is copied).
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // A picture from the local disk: the page names it by `name`, the file name
@@ -111,8 +122,9 @@ std::vector<LetterSource> LetterSources(const LetterConfiguration& letter,
 // Renders the letter. When the template is missing nothing else happens (no
 // picture is copied). Throws FileError when the template exists but cannot
 // be read (or is larger than kMaxTemplateFileSize), and PageTooLargeError when
-// the page would grow past context.max_page_size; pictures are copied only
-// once the page has been made, so then nothing is copied either.
+// the page would grow past context.max_page_size, and RenderCancelled when
+// context.cancel was set; pictures are copied only once the page has been
+// made, so then nothing is copied either.
 RenderedLetter RenderLetter(const LetterConfiguration& letter, const RenderContext& context);
 
 // The ClickBank order address, up to and including the "?" before the query.
