@@ -9,6 +9,7 @@
 #include <map>
 
 #include "letter/config_file.h"
+#include "letter/list_items.h"
 #include "render/output.h"
 #include "render/renderer.h"
 #include "test_support.h"
@@ -109,6 +110,16 @@ TEST(RenderLetter, ReplacementOrderAndItsConsequences) {
          l.TestimonialList = {"^a^^^", "^b^^^"};
        },
        "", "</a></b></font></td></tr></table></center><br><center><table border=1"},
+      {"a \"$\" typed in a feature reaches the page as \"$\"", "%%FEATURES%%",
+       [](auto& l) {
+         l.FeatureList = {MakeFeatureItem("t", "Stop wasting $$$ on cheap notebooks")};
+       },
+       "", "\">t - Stop wasting &#36;&#36;&#36; on cheap notebooks</font>"},
+      {"a \"$\" typed in a testimonial too; a stored \"$$\" is a line break", "%%TESTIMONIALS%%",
+       [](auto& l) {
+         l.TestimonialList = {MakeTestimonialItem("n", "w", "I made $$$$\r\nreally")};
+       },
+       "", "\">I made &#36;&#36;&#36;&#36;<br>really<br><br><b>n "},
       {"three blanks leave one, four none", "%%ORDERHEADLINE%%|%%OPENING%%",
        [](auto& l) {
          l.prfEditor1.SetHtml("a   b");
