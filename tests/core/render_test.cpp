@@ -536,5 +536,24 @@ TEST(FinishLetter, ChecksTheNameAndReportsTheOutcome) {
   EXPECT_FALSE(std::filesystem::exists(dir / "site/other.html"));
 }
 
+// An empty template says so, and neither a page nor a picture lands beside
+// the output name.
+TEST(FinishLetter, AnEmptyTemplateSaysSoAndCopiesNothing) {
+  TempDir dir;
+  WriteBytes(dir / "head.png", "HEAD");
+  LetterConfiguration l;
+  l.edtHeaderPicture = (dir / "head.png").string();
+  std::filesystem::create_directory(dir / "site");
+  for (const char* tem : {"", "\xEF\xBB\xBF", " \r\n\t\n"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(tem)));
+    WriteBytes(dir / "Plain.tem", tem);
+    const FinishOutcome outcome = FinishLetter(l, dir / "Plain.tem", "page.html", dir / "site");
+    EXPECT_EQ(outcome.status, FinishStatus::kEmptyTemplate);
+    EXPECT_EQ(outcome.message, "The page template \"" + (dir / "Plain.tem").string() +
+                                   "\" is empty, so no page was generated.");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "site"));
+  }
+}
+
 }  // namespace
 }  // namespace wordlark

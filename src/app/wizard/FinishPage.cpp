@@ -138,6 +138,10 @@ void FinishPage::RefreshPreview() {
     c_.pagePreview->ShowMessage(Q(kNoTemplateMessage));
     return;
   }
+  if (rendered.template_empty) {
+    c_.pagePreview->ShowMessage(Q(EmptyTemplateMessage(context.template_file)));
+    return;
+  }
   const std::string bytes = PageFileBytes(rendered.page);
   c_.pagePreview->ShowPage(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
                            rendered.local_pictures);
@@ -165,6 +169,7 @@ void FinishPage::Finish() {
   switch (outcome.status) {
     case FinishStatus::kNoOutputName:
     case FinishStatus::kNoTemplate:
+    case FinishStatus::kEmptyTemplate:
     case FinishStatus::kRefused:
       MessageBox::Warning(window(), Q(outcome.message));
       return;
