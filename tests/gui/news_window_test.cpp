@@ -248,7 +248,7 @@ class NewsWindowTest : public QObject {
     });
     QCOMPARE(window_->exec(), int(QDialog::Accepted));
     QVERIFY(!window_->isVisible());
-    QCOMPARE(list_->topLevelItemCount(), 3);  // shown afresh, not twice
+    QCOMPARE(list_->topLevelItemCount(), 4);  // shown afresh, not twice
   }
 
   void theBalloonPointsAtTheButtonAndOneClickClosesIt() {
