@@ -19,6 +19,7 @@
 #include "brand/brand_settings.h"
 #include "brand/skin.h"
 #include "util/cipher/aes_lib.h"
+#include "util/codepage.h"
 #include "util/error.h"
 #include "util/file_io.h"
 #include "util/tagged_text.h"
@@ -37,8 +38,25 @@ struct Command {
   int (*run)(std::span<char* const> arguments);
 };
 
+// The plain text is read as the program reads the settings: windows-1252, or
+// UTF-8 behind a byte-order mark. A text saved as UTF-8 without a mark or as
+// UTF-16 is recognised and converted to one of those two (windows-1252 when
+// every character has a byte there), and the conversion is reported.
 int Encipher(std::span<char* const> arguments) {
-  wordlark::EncipherFile(arguments[0], arguments[1]);
+  const std::filesystem::path plain = arguments[0];
+  const std::string bytes = wordlark::ReadFileBytes(plain, wordlark::kMaxSettingsFileSize);
+  const wordlark::RecognisedText text = wordlark::RecogniseTextFile(bytes);
+  if (text.form == wordlark::TextFileForm::kSingleByte) {
+    wordlark::WriteFileAtomic(arguments[1], wordlark::EncipherBytes(bytes));
+    return 0;
+  }
+  const std::string stored = wordlark::EncodeTextFile(text.utf8);
+  wordlark::WriteFileAtomic(arguments[1], wordlark::EncipherBytes(stored));
+  std::cout << kProgram << ": " << plain.string() << " was read as "
+            << wordlark::TextFileFormName(text.form) << " and stored as "
+            << (stored.starts_with(wordlark::kUtf8Bom) ? "UTF-8 with a byte-order mark"
+                                                       : "windows-1252")
+            << ".\n";
   return 0;
 }
 
@@ -75,7 +93,13 @@ int PackSkin(std::span<char* const> arguments) {
 constexpr Command kCommands[] = {
     {"encipher", "PLAIN DAT", 2,
      "Enciphers the plain settings text PLAIN into the settings file DAT\n"
-     "      (for example dbsettings.dat), under the program's settings pass phrase.",
+     "      (for example dbsettings.dat), under the program's settings pass phrase.\n"
+     "      PLAIN may be windows-1252, UTF-8 (with or without a byte-order mark)\n"
+     "      or UTF-16 (with a byte-order mark, or known by its zero bytes). UTF-8\n"
+     "      and UTF-16 are recognised and converted, and a line says so: DAT then\n"
+     "      holds windows-1252 when every character has a byte there, otherwise\n"
+     "      UTF-8 with a byte-order mark. A text that is not valid UTF-8 or UTF-16\n"
+     "      is taken as windows-1252.",
      Encipher},
     {"decipher", "DAT PLAIN", 2,
      "Deciphers the settings file DAT into the plain text file PLAIN. PLAIN is\n"

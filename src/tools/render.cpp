@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
         std::cout << outcome.message << '\n';
         return 0;
       case FinishStatus::kNoOutputName:
+      case FinishStatus::kEmptyTemplate:
       case FinishStatus::kRefused:
         return fail(outcome.message);
       case FinishStatus::kNoTemplate:

@@ -366,7 +366,7 @@ TEST(FormatBrandReport, ListsFieldsEntriesAndHiddenEntries) {
       "  Banner1: picture \"a.gif\", link \"http://a/\"\n"
       "Link entries: 1\n"
       "  Link1: caption \"Home\", URL \"\"\n"
-      "Hidden entries (never read: after a gap, out of order or above 16): 1\n"
+      "Hidden entries (never read: after a gap, out of order, repeated or above 16): 1\n"
       "  Welcome3: <p>Lost</p>\n";
   EXPECT_EQ(FormatBrandReport(ParseBrandSettings(TaggedTextFromBytes(text))), expected);
 }

@@ -76,8 +76,32 @@ TEST(FeatureItem, DecodesFieldsAndToleratesShortEntries) {
 
   EXPECT_EQ(FeatureDetails("^T^one$$two^"), "T\r\none\r\ntwo");
   EXPECT_EQ(TestimonialDetails("^N^W^a$$b^", "\n"), "N\nW\na\nb");
-  // A "$$" typed by the user comes back as a line break.
-  EXPECT_EQ(FeatureDetails(MakeFeatureItem("T", "cost $$5")), "T\r\ncost \r\n5");
+}
+
+// A typed "$" is stored as "&#36;" (the page shows it as "$"), so it never
+// meets another "$" as a line break; "$$" in a stored entry stays a break.
+TEST(FeatureItem, TypedDollarsComeBackAsTyped) {
+  struct Case {
+    const char* body;
+    const char* stored;
+    const char* details;
+  } cases[] = {
+      {"Stop wasting $$$ on cheap notebooks", "Stop wasting &#36;&#36;&#36; on cheap notebooks",
+       "Stop wasting $$$ on cheap notebooks"},
+      {"I made $$$$", "I made &#36;&#36;&#36;&#36;", "I made $$$$"},
+      {"$5\r\n$$\r\n", "&#36;5$$&#36;&#36;", "$5\r\n$$"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body);
+    EXPECT_EQ(DecodeFeatureItem(MakeFeatureItem("T", c.body)).body, c.stored);
+    EXPECT_EQ(FeatureDetails(MakeFeatureItem("T", c.body)), std::string("T\r\n") + c.details);
+    EXPECT_EQ(TestimonialDetails(MakeTestimonialItem("N", "W", c.body)),
+              std::string("N\r\nW\r\n") + c.details);
+  }
+  // One-line fields are never read for line breaks, so they keep their "$".
+  EXPECT_EQ(MakeTestimonialItem("$$ Sam", "w", "b"), "^$$ Sam^w^b^");
+  // Entries stored before keep their meaning.
+  EXPECT_EQ(FeatureDetails("^T^cost $$5^"), "T\r\ncost \r\n5");
 }
 
 TEST(FeatureListModel, NamesEntriesByTheCountBeforeThem) {

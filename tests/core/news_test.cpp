@@ -226,7 +226,8 @@ TEST(FetchNewsDetails, DecodesEscapesOnTheWireBytes) {
       {"$3Cb$3EHi$3C/b$3E\xAFOK", true, "<b>Hi</b>", ""},
       {"$E9t$E9 $24 \xE9\xAFOK", true, "\u00e9t\u00e9 $ \u00e9", ""},
       {"\xAFOK", true, "", ""},
-      {"$3Cp$4G\xAFOK", false, "", kNewsItemTroubleMessage},  // a spoilt text is not shown
+      // A spoilt text: an empty page and the warning, but read all the same.
+      {"$3Cp$4G\xAFOK", true, "", kNewsItemTroubleMessage},
       {"INVALIDNEWS", false, "", kNewsItemTroubleMessage},
       {"INVALIDUSER", false, "", kNewsPublisherTroubleMessage},
       {"", false, "", kNewsSiteTroubleMessage},

@@ -91,6 +91,45 @@ TEST(Preflight, EachItemAppearsWithItsValueAndGoesAgain) {
        [](auto& l) { l.prfEditor1.SetHtml("<!-- soon --><style>b { }</style>"); },
        output,
        {K::kEmptyHeadline}},
+      {"markup of HTML elements and a \"<\" that opens no tag",
+       [](auto& l) {
+         l.edtFullName = "<b>Ann</b> <3";
+         l.edtAttention = "a < b, <!-- note --> <BR/>";
+         l.FeatureList = {"^<i>Fast</i>^1 <= 2$$<font color=red>x</font>^"};
+         l.TestimonialList = {"^Tom^https://tomokafor.com^<p>Good</p>^"};
+       },
+       output,
+       {}},
+      {"a word in angle brackets",
+       [](auto& l) {
+         l.TestimonialList = {"^Tom^https://t.example^didn't budge. <Highly> recommended.^"};
+       },
+       output,
+       {K::kHiddenText}},
+      {"angle brackets in every plain field",
+       [](auto& l) {
+         l.edtFullName = "Ann <the baker>";
+         l.edtCurrentDate = "</when>";
+         l.edtAttention = "<Attention";
+         l.FeatureList = {"^<x>^ok^", "^ok^<y>^"};
+         l.TestimonialList = {"^<z>^https://t.example^ok^"};
+       },
+       output,
+       {K::kHiddenText, K::kHiddenText, K::kHiddenText, K::kHiddenText, K::kHiddenText,
+        K::kHiddenText}},
+      {"websites with a scheme",
+       [](auto& l) {
+         l.TestimonialList = {"^A^HTTPS://a.example^b^", "^B^mailto:b@example.com^b^",
+                              "^C^//c.example^b^"};
+       },
+       output,
+       {}},
+      {"a website without a scheme",
+       [](auto& l) {
+         l.TestimonialList = {"^A^https://a.example^b^", "^Tom^tomokafor.com^b^"};
+       },
+       output,
+       {K::kRelativeWebsite}},
       {"no way to order", [](auto& l) { l.edtDirectLink = "  "; }, output, {K::kNoOrderOption}},
       {"ClickBank only",
        [](auto& l) {
@@ -139,6 +178,40 @@ TEST(Preflight, MessagesNameTheValueAndWhereThePageGoes) {
             "The output file name \"sub/../page.html\" names no folder of its "
             "own, so the page will be saved as \"" +
                 (dir / "page.html").string() + "\".");
+}
+
+TEST(Preflight, HiddenTextAndRelativeWebsitesNameTheFieldAndTheText) {
+  TempDir dir;
+  LetterConfiguration l = GoodLetter(dir);
+  l.TestimonialList = {"^Ann^https://a.example^Fine.^",
+                       "^Tom^tomokafor.com^didn't budge. <Highly> recommended. <b>Yes</b>^"};
+  const auto items = PreflightCheck(l, (dir / "page.html").string(), dir.path());
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].control, "lbxTestimonials");
+  EXPECT_EQ(items[0].message,
+            "The content of testimonial 2 holds \"<Highly>\", which the page takes for markup "
+            "and does not show. Write \"&lt;\" for a \"<\" that is meant to show.");
+  EXPECT_EQ(items[1].control, "lbxTestimonials");
+  EXPECT_EQ(items[1].message,
+            "The website \"tomokafor.com\" of testimonial 2 does not begin with \"https://\" or "
+            "\"http://\", so its link leads to a file beside the page instead of that website.");
+}
+
+TEST(Preflight, HiddenTagTextsAreTheTagsOfNoElement) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> hidden;
+  } cases[] = {
+      {"plain text", {}},
+      {"<b>bold</b> <IMG src=x> <br/> <h1>t</h1>", {}},
+      {"a < b, a <= b, <3, <!-- c -->, <?x?>, <", {}},
+      {"didn't budge. <Highly> recommended.", {"<Highly>"}},
+      {"<my name> and </my> and <x/>", {"<my name>", "</my>", "<x/>"}},
+      {"an <open tag to the end", {"<open tag to the end"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HiddenTagTexts(c.text), c.hidden) << c.text;
+  }
 }
 
 }  // namespace

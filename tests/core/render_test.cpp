@@ -111,6 +111,16 @@ TEST(RenderLetter, ReplacementOrderAndItsConsequences) {
          l.TestimonialList = {"^a^^^", "^b^^^"};
        },
        "", "</a></b></font></td></tr></table></center><br><center><table border=1"},
+      {"a \"$\" typed in a feature reaches the page as \"$\"", "%%FEATURES%%",
+       [](auto& l) {
+         l.FeatureList = {MakeFeatureItem("t", "Stop wasting $$$ on cheap notebooks")};
+       },
+       "", "\">t - Stop wasting &#36;&#36;&#36; on cheap notebooks</font>"},
+      {"a \"$\" typed in a testimonial too; a stored \"$$\" is a line break", "%%TESTIMONIALS%%",
+       [](auto& l) {
+         l.TestimonialList = {MakeTestimonialItem("n", "w", "I made $$$$\r\nreally")};
+       },
+       "", "\">I made &#36;&#36;&#36;&#36;<br>really<br><br><b>n "},
       {"three blanks leave one, four none", "%%ORDERHEADLINE%%|%%OPENING%%",
        [](auto& l) {
          l.prfEditor1.SetHtml("a   b");
@@ -548,6 +558,25 @@ TEST(FinishLetter, ChecksTheNameAndReportsTheOutcome) {
   const FinishOutcome none = FinishLetter(l, {}, "other.html", dir / "site");
   EXPECT_EQ(none.status, FinishStatus::kNoTemplate);
   EXPECT_FALSE(std::filesystem::exists(dir / "site/other.html"));
+}
+
+// An empty template says so, and neither a page nor a picture lands beside
+// the output name.
+TEST(FinishLetter, AnEmptyTemplateSaysSoAndCopiesNothing) {
+  TempDir dir;
+  WriteBytes(dir / "head.png", "HEAD");
+  LetterConfiguration l;
+  l.edtHeaderPicture = (dir / "head.png").string();
+  std::filesystem::create_directory(dir / "site");
+  for (const char* tem : {"", "\xEF\xBB\xBF", " \r\n\t\n"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(tem)));
+    WriteBytes(dir / "Plain.tem", tem);
+    const FinishOutcome outcome = FinishLetter(l, dir / "Plain.tem", "page.html", dir / "site");
+    EXPECT_EQ(outcome.status, FinishStatus::kEmptyTemplate);
+    EXPECT_EQ(outcome.message, "The page template \"" + (dir / "Plain.tem").string() +
+                                   "\" is empty, so no page was generated.");
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "site"));
+  }
 }
 
 }  // namespace

@@ -234,6 +234,34 @@ class BrandWindowTest : public QObject {
     }
   }
 
+  // Addresses as people type them are opened, with what an address may not
+  // hold percent-encoded.
+  void typedAddressesAreOpenedEncoded() {
+    const std::pair<QString, QByteArray> cases[] = {
+        {QStringLiteral("https://example.com/my page"), "https://example.com/my%20page"},
+        {QStringLiteral("https://example.com/a|b"), "https://example.com/a%7Cb"},
+        {QStringLiteral("https://example.com/p?q={x}"), "https://example.com/p?q=%7Bx%7D"},
+        {QStringLiteral("https://example.com/50%off"), "https://example.com/50%25off"},
+        {QStringLiteral("https://example.com/p?ref=%%affiliateid%%"),
+         "https://example.com/p?ref=%25%25affiliateid%25%25"},
+        {QStringLiteral("https://example.com/a%20b?c=%7B"), "https://example.com/a%20b?c=%7B"},
+        {QStringLiteral("example.com/a b"), "http://example.com/a%20b"},
+    };
+    for (const auto& [typed, encoded] : cases) {
+      fixture_->ClearRecords();
+      QVERIFY2(OpenUrlInBrowser(typed), qPrintable(typed));
+      QCOMPARE(fixture_->OpenedUrls().size(), 1);
+      QCOMPARE(BrowsableUrl(typed).toEncoded(), encoded);
+    }
+    // Still nothing but web and mail addresses.
+    for (const QString& typed : {QStringLiteral("javascript:alert('a b|c')"),
+                                 QStringLiteral("file:///tmp/a b"), QStringLiteral("http:// |")}) {
+      fixture_->ClearRecords();
+      QVERIFY2(!OpenUrlInBrowser(typed), qPrintable(typed));
+      QVERIFY(fixture_->OpenedUrls().isEmpty());
+    }
+  }
+
  private:
   std::unique_ptr<WindowFixture> fixture_;
 };

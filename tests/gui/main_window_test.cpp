@@ -141,6 +141,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(ListTexts(w.lbxFeatures),
              (QStringList{QStringLiteral("Feature 1"), QStringLiteral("Feature 3"),
                           QStringLiteral("Feature 3")}));
+
+    // Typed "$" come back as typed, never as line breaks.
+    create(QStringLiteral("Save $$"), QStringLiteral("Stop wasting $$$ on cheap notebooks\n$5"));
+    w.lbxFeatures->setCurrentRow(3);
+    QCOMPARE(w.memFeatureDetails->toPlainText(),
+             QStringLiteral("Save $$\nStop wasting $$$ on cheap notebooks\n$5"));
   }
 
   void testimonialsNeedAllThreeFields() {

@@ -80,6 +80,8 @@ class NewsWindowTest : public QObject {
         reply.body = "$3Cp$3ENine caf\xE9$3C/p$3E\xAFOK";
       } else if (id == "5") {
         reply.body = "$3Cp$3EFive$3C/p$3E\xAFOK";
+      } else if (id == "3") {
+        reply.body = "$3Cp$3ESpoilt $4G$3C/p$3E\xAFOK";  // "$4G" is no escape
       } else {
         reply.body = "INVALIDNEWS";
       }
@@ -94,7 +96,8 @@ class NewsWindowTest : public QObject {
     client_ = std::make_unique<QtHttpClient>();
     window_ = std::make_unique<TfrmNews>(wordlark::NewsList{{"9", "Newest", "2024-05-01"},
                                                             {"5", "Older", "2023-01-01"},
-                                                            {"7", "Withdrawn", "2022-12-24"}},
+                                                            {"7", "Withdrawn", "2022-12-24"},
+                                                            {"3", "Spoilt", "2022-06-01"}},
                                          settings_, fixture_->Folder(), *client_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -120,7 +123,8 @@ class NewsWindowTest : public QObject {
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
       rows << list_->topLevelItem(i)->text(0) + "|" + list_->topLevelItem(i)->text(1);
     }
-    QCOMPARE(rows, QStringList({"Newest|2024-05-01", "Older|2023-01-01", "Withdrawn|2022-12-24"}));
+    QCOMPARE(rows, QStringList({"Newest|2024-05-01", "Older|2023-01-01", "Withdrawn|2022-12-24",
+                                "Spoilt|2022-06-01"}));
     QVERIFY(Selected(list_).isEmpty());
     QVERIFY(editor_->BrowseMode());
     QCOMPARE(editor_->GetBodyHtml(), QString("<body>&nbsp;</body>"));
@@ -184,6 +188,22 @@ class NewsWindowTest : public QObject {
     QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("9"));
   }
 
+  // A text whose escapes are broken: one warning, an empty page, and the news
+  // counts as read, so the start-up balloon does not announce it again.
+  void aSpoiltTextWarnsOnceAndIsRecorded() {
+    ClickItem(list_, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
+    ClickItem(list_, 3);
+    QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
+    QCOMPARE(MessageBox::History().front().text,
+             QString::fromUtf8(wordlark::kNewsItemTroubleMessage));
+    QTRY_COMPARE_WITH_TIMEOUT(wordlark::test::PageBody(*editor_), QString(), kTimeout);
+    QCOMPARE(wordlark::ReadLastNewsId(fixture_->Folder()), std::string("3"));
+    QVERIFY(!window_->Busy());
+  }
+
   // While a text is on its way the list keeps its selection and Close waits;
   // both are handled from the event loop that runs during the request.
   void theWindowHoldsStillWhileATextIsFetched() {
@@ -228,7 +248,7 @@ class NewsWindowTest : public QObject {
     });
     QCOMPARE(window_->exec(), int(QDialog::Accepted));
     QVERIFY(!window_->isVisible());
-    QCOMPARE(list_->topLevelItemCount(), 3);  // shown afresh, not twice
+    QCOMPARE(list_->topLevelItemCount(), 4);  // shown afresh, not twice
   }
 
   void theBalloonPointsAtTheButtonAndOneClickClosesIt() {

@@ -183,6 +183,83 @@ TEST(BrandTool, ShowsTheFieldsAsTheProgramReadsThem) {
   ExpectFailure(Brand({"show", (dir / "missing.dat").string()}));
 }
 
+// UTF-16 bytes of an ASCII or Latin-1 text.
+std::string Utf16(std::string_view latin1, bool little_endian) {
+  std::string out;
+  for (char c : latin1) {
+    const char units[2] = {c, '\0'};
+    out += little_endian ? units[0] : units[1];
+    out += little_endian ? units[1] : units[0];
+  }
+  return out;
+}
+
+TEST(BrandTool, RecognisesUnicodePlainTextsAndSaysSo) {
+  const std::string latin1 = "<%%ApplicationName%%>Caf\xE9 Writer<%%/ApplicationName%%>\r\n";
+  const std::string cp1252 = latin1;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string stored;  // the plain text inside the settings file
+    const char* said;    // the line on standard output; empty: none
+  } cases[] = {
+      {"UTF-8 without a mark", "<%%ApplicationName%%>Caf\xC3\xA9 Writer<%%/ApplicationName%%>\r\n",
+       cp1252, "was read as UTF-8 without a byte-order mark and stored as windows-1252."},
+      {"UTF-8 with a mark",
+       "\xEF\xBB\xBF<%%ApplicationName%%>Caf\xC3\xA9 Writer<%%/ApplicationName%%>\r\n", cp1252,
+       "was read as UTF-8 with a byte-order mark and stored as windows-1252."},
+      {"UTF-16 with a mark", "\xFF\xFE" + Utf16(latin1, true), cp1252,
+       "was read as UTF-16 (little-endian) and stored as windows-1252."},
+      {"UTF-16 without a mark", Utf16(latin1, false), cp1252,
+       "was read as UTF-16 (big-endian) and stored as windows-1252."},
+      {"a character windows-1252 lacks",
+       "<%%ApplicationName%%>Caf\xC3\xA9 \xE2\x86\x92 Writer<%%/ApplicationName%%>\r\n",
+       "\xEF\xBB\xBF<%%ApplicationName%%>Caf\xC3\xA9 \xE2\x86\x92 Writer<%%/ApplicationName%%>\r\n",
+       "was read as UTF-8 without a byte-order mark and stored as UTF-8 with a byte-order mark."},
+      {"windows-1252", cp1252, cp1252, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteBytes(dir / "settings.txt", c.bytes);
+    const ToolRun run =
+        Brand({"encipher", (dir / "settings.txt").string(), (dir / "dbsettings.dat").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    if (*c.said == '\0') {
+      EXPECT_EQ(run.out, "");
+    } else {
+      EXPECT_EQ(run.out,
+                "wordlark-brand: " + (dir / "settings.txt").string() + " " + c.said + "\n");
+    }
+    std::string plain;
+    EXPECT_EQ(DecipherBytes(ReadBytes(dir / "dbsettings.dat"), plain), CipherResult::Ok);
+    EXPECT_EQ(plain, c.stored);
+    const ToolRun show = Brand({"show", (dir / "dbsettings.dat").string()});
+    EXPECT_NE(show.out.find("ApplicationName: Caf\xC3\xA9 "), std::string::npos) << show.out;
+  }
+}
+
+// An entry that repeats a number the program reads is marked, and an entry
+// inside a value that is read is part of that value, not an entry.
+TEST(BrandTool, ShowMarksRepeatedEntries) {
+  TempDir dir;
+  WriteBytes(dir / "dbsettings.dat",
+             EncipherBytes("<%%Welcome1%%>first<%%/Welcome1%%>\r\n"
+                           "<%%Welcome1%%>again<%%/Welcome1%%>\r\n"
+                           "<%%Welcome2%%>see <%%Link4%%>x^y<%%/Link4%%><%%/Welcome2%%>\r\n"
+                           "<%%Link1%%>Tips^https://t.example<%%/Link1%%>\r\n"));
+  const ToolRun run = Brand({"show", (dir / "dbsettings.dat").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto hidden = run.out.find("Hidden entries");
+  ASSERT_NE(hidden, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.substr(hidden),
+            "Hidden entries (never read: after a gap, out of order, repeated or above 16): 1\n"
+            "  Welcome1 (repeated): again\n")
+      << run.out;
+  EXPECT_NE(run.out.find("  Welcome1: first\n"), std::string::npos) << run.out;
+}
+
 TEST(BrandTool, PacksASkin) {
   TempDir dir;
   const std::string sheet = "QPushButton { color: #8a3b12; }\n";

@@ -9,16 +9,39 @@ namespace {
 std::function<bool(const QUrl&)> g_opener;
 std::function<bool(const QString&, const QStringList&)> g_starter;
 
+bool IsHexDigit(QChar c) {
+  return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+         (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+         (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+// An address as a person typed it: when one "%" starts no escape ("50%off",
+// "%%affiliateid%%"), the address was written without percent-encoding, so
+// every "%" in it stands for itself.
+QString LiteralPercents(const QString& text) {
+  for (qsizetype i = text.indexOf(QLatin1Char('%')); i >= 0;
+       i = text.indexOf(QLatin1Char('%'), i + 1)) {
+    if (i + 2 >= text.size() || !IsHexDigit(text[i + 1]) || !IsHexDigit(text[i + 2])) {
+      QString literal = text;
+      literal.replace(QLatin1Char('%'), QLatin1String("%25"));
+      return literal;
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 QUrl BrowsableUrl(const QString& url) {
-  const QString text = url.trimmed();
+  const QString text = LiteralPercents(url.trimmed());
   if (text.isEmpty()) {
     return {};
   }
-  QUrl parsed(text, QUrl::StrictMode);
-  if (!parsed.isValid() || parsed.scheme().isEmpty()) {
-    parsed = QUrl(QStringLiteral("http://") + text, QUrl::StrictMode);
+  // Tolerant parsing takes blanks, "|", "{}" and the like as they are typed and
+  // percent-encodes them.
+  QUrl parsed(text, QUrl::TolerantMode);
+  if (parsed.scheme().isEmpty()) {
+    parsed = QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
   }
   const QString scheme = parsed.scheme().toLower();
   const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https") ||

@@ -14,7 +14,8 @@ namespace wordlark {
 // whether a handler took it. Only web and mail addresses are opened; an empty
 // text or any other kind of address (javascript:, file:, ...) opens nothing.
 // An address typed without a scheme ("www.example.com") is taken as a web
-// address.
+// address. Addresses are read as people type them: blanks, "|", "{}" and a
+// "%" that starts no escape are percent-encoded, not refused.
 bool OpenUrlInBrowser(const QString& url);
 
 // The address OpenUrlInBrowser would open, or an invalid URL when it would

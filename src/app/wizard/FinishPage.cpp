@@ -184,6 +184,7 @@ void FinishPage::Finish() {
   switch (outcome.status) {
     case FinishStatus::kNoOutputName:
     case FinishStatus::kNoTemplate:
+    case FinishStatus::kEmptyTemplate:
     case FinishStatus::kRefused:
       MessageBox::Warning(window(), Q(outcome.message));
       return;

@@ -27,6 +27,10 @@ std::optional<PreviewResult> MakePreview(const PreviewRequest& request,
       result.message = Q(kNoTemplateMessage);
       return result;
     }
+    if (rendered.template_empty) {
+      result.message = Q(EmptyTemplateMessage(context.template_file));
+      return result;
+    }
     const std::string bytes = PageFileBytes(rendered.page);
     rendered.page = std::string();
     if (cancel.load()) {

@@ -103,11 +103,11 @@ std::string FormatBrandReport(const ParsedBrandSettings& parsed) {
   AddPairedList(out, "Banner", parsed.banners, "picture", "link");
   AddPairedList(out, "Link", parsed.links, "caption", "URL");
 
-  out.append("Hidden entries (never read: after a gap, out of order or above 16): ")
+  out.append("Hidden entries (never read: after a gap, out of order, repeated or above 16): ")
       .append(std::to_string(parsed.hidden.size()))
       .append("\n");
   for (const HiddenBrandEntry& entry : parsed.hidden) {
-    AddLine(out, "  ", entry.tag, entry.value);
+    AddLine(out, "  ", entry.repeated ? entry.tag + " (repeated)" : entry.tag, entry.value);
   }
   return out;
 }

@@ -54,8 +54,40 @@ std::string_view NumberedTag(std::string_view text, std::size_t name_at, std::st
 // the first closing tag of its name, as ReadTaggedValue reads it; an entry
 // inside the value of a reported one belongs to that value. The closing tags
 // are indexed once, so the text is not searched again for every entry.
+// What the reading took from the whole text: the values read (as spans of
+// the text) and where the list entries read open.
+struct ReadTrace {
+  std::vector<std::pair<std::size_t, std::size_t>> values;
+  std::vector<std::size_t> entry_openings;
+
+  bool InsideValue(std::size_t at) const {
+    for (const auto& [start, end] : values) {
+      if (at >= start && at < end) {
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+// ReadTaggedValue on the shrinking `text`, a suffix of `whole`, noting where
+// the value stood.
+std::string TracedRead(std::string_view whole, std::string& text, std::string_view name,
+                       ReadTrace& trace, bool list_entry) {
+  std::string value = ReadTaggedValue(text, name);
+  if (!value.empty()) {
+    const std::size_t end = whole.size() - text.size();
+    const std::size_t start = end - value.size();
+    trace.values.emplace_back(start, end);
+    if (list_entry) {
+      trace.entry_openings.push_back(start - name.size() - 6);
+    }
+  }
+  return value;
+}
+
 void CollectHidden(std::string_view text, std::string_view prefix, std::size_t count,
-                   std::vector<HiddenBrandEntry>& hidden) {
+                   const ReadTrace& trace, std::vector<HiddenBrandEntry>& hidden) {
   std::map<std::string, std::vector<std::size_t>> closings;  // upper-case name -> positions
   for (std::size_t at = text.find("<%%/"); at != std::string_view::npos;
        at = text.find("<%%/", at + 1)) {
@@ -73,12 +105,15 @@ void CollectHidden(std::string_view text, std::string_view prefix, std::size_t c
     if (tag.empty()) {
       continue;
     }
-    const std::string_view digits = tag.substr(prefix.size());
-    const bool taken = digits.front() != '0' && digits.size() <= 4 &&
-                       static_cast<std::size_t>(std::stoi(std::string(digits))) <= count;
-    if (taken) {
+    const std::size_t open_at = name_at - 3;
+    if (std::find(trace.entry_openings.begin(), trace.entry_openings.end(), open_at) !=
+            trace.entry_openings.end() ||
+        trace.InsideValue(open_at)) {
       continue;
     }
+    const std::string_view digits = tag.substr(prefix.size());
+    const bool in_list = digits.front() != '0' && digits.size() <= 4 &&
+                         static_cast<std::size_t>(std::stoi(std::string(digits))) <= count;
     const auto found = closings.find(AsciiUpper(tag));
     if (found == closings.end()) {
       continue;
@@ -88,17 +123,20 @@ void CollectHidden(std::string_view text, std::string_view prefix, std::size_t c
     if (close == found->second.end() || *close == value_at) {
       continue;
     }
-    hidden.push_back({std::string(tag), std::string(text.substr(value_at, *close - value_at))});
+    hidden.push_back(
+        {std::string(tag), std::string(text.substr(value_at, *close - value_at)), in_list});
     at = *close + tag.size() + 7;
   }
 }
 
 // Reads prefix + N for N = 1, 2, ... until an empty or absent value or 16
 // entries.
-std::vector<std::string> ReadList(std::string& text, std::string_view prefix) {
+std::vector<std::string> ReadList(std::string_view whole, std::string& text,
+                                  std::string_view prefix, ReadTrace& trace) {
   std::vector<std::string> list;
   for (int n = 1; n <= kMaxBrandListEntries; ++n) {
-    std::string value = ReadTaggedValue(text, std::string(prefix) + std::to_string(n));
+    std::string value =
+        TracedRead(whole, text, std::string(prefix) + std::to_string(n), trace, true);
     if (value.empty()) {
       break;
     }
@@ -130,30 +168,34 @@ ParsedBrandSettings ParseBrandSettings(std::string working_text) {
   std::string& text = working_text;
   ParsedBrandSettings parsed;
   BrandSettings& f = parsed.fields;
-  f.ApplicationName = ReadTaggedValue(text, "ApplicationName");
-  f.BranderCode = ReadTaggedValue(text, "BranderCode");
-  f.BranderType = ReadTaggedValue(text, "BranderType");
-  f.AffiliateURL = ReadTaggedValue(text, "AffiliateURL");
-  f.AffiliateTYPE = ReadTaggedValue(text, "AffiliateTYPE");
-  f.AffiliateID = ReadTaggedValue(text, "AffiliateID");
+  ReadTrace trace;
+  const auto read = [&](std::string_view name) {
+    return TracedRead(whole, text, name, trace, false);
+  };
+  f.ApplicationName = read("ApplicationName");
+  f.BranderCode = read("BranderCode");
+  f.BranderType = read("BranderType");
+  f.AffiliateURL = read("AffiliateURL");
+  f.AffiliateTYPE = read("AffiliateTYPE");
+  f.AffiliateID = read("AffiliateID");
   f.AffiliateURL = ReplaceAll(f.AffiliateURL, kAffiliatePlaceholder, f.AffiliateID);
-  f.MasterNewsBaseURL = ReadTaggedValue(text, "MasterNewsBaseURL");
-  f.PlatinumNewsBaseURL = ReadTaggedValue(text, "PlatinumNewsBaseURL");
-  f.GoldNewsBaseURL = ReadTaggedValue(text, "GoldNewsBaseURL");
-  f.MasterPublID = ReadTaggedValue(text, "MasterPublID");
-  f.PlatinumPublID = ReadTaggedValue(text, "PlatinumPublID");
-  f.GoldPublID = ReadTaggedValue(text, "GoldPublID");
-  f.MakeMoneyButton = ReadTaggedValue(text, "MakeMoneyButton");
-  f.AppHelpURL = ReadTaggedValue(text, "AppHelpURL");
-  f.CopyrightYears = ReadTaggedValue(text, "CopyrightYears");
-  f.CopyrightCompany = ReadTaggedValue(text, "CopyrightCompany");
-  f.AboutText = ReadTaggedValue(text, "AboutText");
-  parsed.welcome = ReadList(text, "Welcome");
-  parsed.banners = ReadList(text, "Banner");
-  parsed.links = ReadList(text, "Link");
-  CollectHidden(whole, "Welcome", parsed.welcome.size(), parsed.hidden);
-  CollectHidden(whole, "Banner", parsed.banners.size(), parsed.hidden);
-  CollectHidden(whole, "Link", parsed.links.size(), parsed.hidden);
+  f.MasterNewsBaseURL = read("MasterNewsBaseURL");
+  f.PlatinumNewsBaseURL = read("PlatinumNewsBaseURL");
+  f.GoldNewsBaseURL = read("GoldNewsBaseURL");
+  f.MasterPublID = read("MasterPublID");
+  f.PlatinumPublID = read("PlatinumPublID");
+  f.GoldPublID = read("GoldPublID");
+  f.MakeMoneyButton = read("MakeMoneyButton");
+  f.AppHelpURL = read("AppHelpURL");
+  f.CopyrightYears = read("CopyrightYears");
+  f.CopyrightCompany = read("CopyrightCompany");
+  f.AboutText = read("AboutText");
+  parsed.welcome = ReadList(whole, text, "Welcome", trace);
+  parsed.banners = ReadList(whole, text, "Banner", trace);
+  parsed.links = ReadList(whole, text, "Link", trace);
+  CollectHidden(whole, "Welcome", parsed.welcome.size(), trace, parsed.hidden);
+  CollectHidden(whole, "Banner", parsed.banners.size(), trace, parsed.hidden);
+  CollectHidden(whole, "Link", parsed.links.size(), trace, parsed.hidden);
   return parsed;
 }
 

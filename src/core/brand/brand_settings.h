@@ -87,12 +87,17 @@ struct BrandSettings {
 };
 
 // One entry of a list that is never read: it stands after a gap in the
-// numbering (an empty or absent entry), or its number is above 16. Its value
-// runs to the first closing tag of its name; an entry of the same list inside
-// that value belongs to the value and is not reported again.
+// numbering (an empty or absent entry), its number is above 16, or it repeats
+// a number whose other entry is the one read. Its value runs to the first
+// closing tag of its name; an entry of the same list inside that value, or
+// inside the value of anything read, belongs to that value and is not
+// reported.
 struct HiddenBrandEntry {
   std::string tag;  // "Welcome4", "Banner17", ...
   std::string value;
+  bool repeated = false;  // its number is in the list, but another entry was read
+
+  bool operator==(const HiddenBrandEntry&) const = default;
 };
 
 // The settings text taken apart, before any random choice: the read fields

@@ -46,6 +46,11 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
+// A body as it is stored: every "$" a reference, every line break "$$".
+std::string StoredBody(std::string_view body) {
+  return EscapeLineBreaks(ToCrLf(ReplaceAll(body, "$", kStoredDollar)));
+}
+
 bool HoldsSeparator(std::string_view text) {
   return text.find(kEntrySeparator) != std::string_view::npos;
 }
@@ -81,7 +86,7 @@ std::string MakeFeatureItem(std::string_view title, std::string_view body) {
   std::string item = "^";
   item += OneLine(title);
   item += '^';
-  item += EscapeLineBreaks(ToCrLf(body));
+  item += StoredBody(body);
   item += '^';
   return item;
 }
@@ -93,7 +98,7 @@ std::string MakeTestimonialItem(std::string_view name, std::string_view website,
   item += '^';
   item += OneLine(website);
   item += '^';
-  item += EscapeLineBreaks(ToCrLf(body));
+  item += StoredBody(body);
   item += '^';
   return item;
 }
@@ -112,11 +117,15 @@ std::string UnescapeLineBreaks(std::string_view body, std::string_view line_brea
   return ReplaceAll(body, "$$", line_break);
 }
 
+std::string BodyText(std::string_view body, std::string_view line_break) {
+  return ReplaceAll(UnescapeLineBreaks(body, line_break), kStoredDollar, "$");
+}
+
 std::string FeatureDetails(std::string_view item, std::string_view line_break) {
   const FeatureFields f = DecodeFeatureItem(item);
   std::string text = f.title;
   text += line_break;
-  text += UnescapeLineBreaks(f.body, line_break);
+  text += BodyText(f.body, line_break);
   return text;
 }
 
@@ -126,7 +135,7 @@ std::string TestimonialDetails(std::string_view item, std::string_view line_brea
   text += line_break;
   text += t.website;
   text += line_break;
-  text += UnescapeLineBreaks(t.body, line_break);
+  text += BodyText(t.body, line_break);
   return text;
 }
 

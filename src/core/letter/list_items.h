@@ -4,7 +4,9 @@
 //
 // A feature is stored as "^" + title + "^" + body + "^", a testimonial as
 // "^" + name + "^" + website + "^" + body + "^". The body's line breaks are
-// stored as "$$", so every entry is a single line.
+// stored as "$$", so every entry is a single line; a "$" typed in the body is
+// stored as the character reference "&#36;", which the page shows as "$", so
+// that it never meets another "$" as a line break.
 #pragma once
 
 #include <cstddef>
@@ -37,9 +39,10 @@ std::optional<std::string> CheckFeatureInput(std::string_view title, std::string
 std::optional<std::string> CheckTestimonialInput(std::string_view name, std::string_view website,
                                                  std::string_view body);
 
-// The encoded entries. The body's line breaks (CR LF, lone CR or lone LF) are
-// escaped with EscapeLineBreaks: one final line break dropped, the others
-// "$$". A line break in a one-line field (title, name, website) becomes a blank.
+// The encoded entries. The body's "$" become "&#36;", then its line breaks
+// (CR LF, lone CR or lone LF) are escaped with EscapeLineBreaks: one final line
+// break dropped, the others "$$". A line break in a one-line field (title,
+// name, website) becomes a blank.
 std::string MakeFeatureItem(std::string_view title, std::string_view body);
 std::string MakeTestimonialItem(std::string_view name, std::string_view website,
                                 std::string_view body);
@@ -61,8 +64,16 @@ TestimonialFields DecodeTestimonialItem(std::string_view item);
 // A stored body with every "$$" turned into `line_break`.
 std::string UnescapeLineBreaks(std::string_view body, std::string_view line_break);
 
+// The reference a typed "$" is stored as in a body.
+inline constexpr std::string_view kStoredDollar = "&#36;";
+
+// A stored body as the user reads it: "$$" turned into `line_break`, then
+// every "&#36;" into "$".
+std::string BodyText(std::string_view body, std::string_view line_break);
+
 // The text of the read-only details box: a feature's title on the first line,
-// then its body; a testimonial's name, website, then body.
+// then its body (as BodyText reads it); a testimonial's name, website, then
+// body.
 std::string FeatureDetails(std::string_view item, std::string_view line_break = "\r\n");
 std::string TestimonialDetails(std::string_view item, std::string_view line_break = "\r\n");
 

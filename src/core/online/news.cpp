@@ -232,9 +232,10 @@ NewsDetailsResult FetchNewsDetails(HttpClient& client, const NewsLevel& level,
       [](std::string_view reply, NewsDetailsResult& result) {
         std::optional<std::string> html = ParseNewsDetailsReply(reply);
         if (!html) {
-          // A text the escapes spoil is not shown, and the news stays unread.
+          // A text the escapes spoil shows as an empty page with a warning;
+          // the news still counts as read, so it is not announced again.
           result.message = std::string(kNewsItemTroubleMessage);
-          return false;
+          return true;
         }
         result.html = std::move(*html);
         return true;

@@ -127,6 +127,8 @@ struct LatestNewsResult {
   std::string message;
 };
 
+// A details reply whose escapes are broken is a success with an empty text
+// and the news trouble message beside it.
 struct NewsDetailsResult {
   bool ok = false;
   std::string html;  // UTF-8

@@ -55,6 +55,10 @@ void WritePage(const std::filesystem::path& path, std::string_view page) {
   WriteFileAtomic(path, PageFileBytes(page));
 }
 
+std::string EmptyTemplateMessage(const std::filesystem::path& template_file) {
+  return "The page template \"" + template_file.string() + "\" is empty, so no page was generated.";
+}
+
 std::string ReplacedSourceMessage(const std::filesystem::path& page_file,
                                   const std::vector<LetterSource>& sources) {
   for (const LetterSource& source : sources) {
@@ -119,6 +123,11 @@ FinishOutcome FinishLetter(const LetterConfiguration& letter,
     outcome.status = FinishStatus::kNoTemplate;
     outcome.message = kNoTemplateMessage;
     outcome.detail = e.what();
+    return outcome;
+  }
+  if (rendered.template_empty) {
+    outcome.status = FinishStatus::kEmptyTemplate;
+    outcome.message = EmptyTemplateMessage(template_file);
     return outcome;
   }
   outcome.failed_pictures = std::move(rendered.failed_pictures);

@@ -19,6 +19,9 @@ inline constexpr const char* kCheckOutputNameMessage = "Please check the output 
 inline constexpr const char* kNoTemplateMessage =
     "No page template was found, so no page was generated.";
 
+// "The page template "PATH" is empty, so no page was generated."
+std::string EmptyTemplateMessage(const std::filesystem::path& template_file);
+
 // The bytes of the page file: windows-1252 with CR LF after every line, the
 // last included; a character windows-1252 lacks is written as "&#N;".
 std::string PageFileBytes(std::string_view page);
@@ -27,8 +30,9 @@ std::string PageFileBytes(std::string_view page);
 void WritePage(const std::filesystem::path& path, std::string_view page);
 
 enum class FinishStatus {
-  kNoOutputName,  // nothing rendered, nothing copied
-  kNoTemplate,    // no template (or an empty one): nothing written
+  kNoOutputName,   // nothing rendered, nothing copied
+  kNoTemplate,     // no template: nothing written
+  kEmptyTemplate,  // the template holds nothing: nothing copied, nothing written
   kSaved,
   kWriteFailed,  // the page could not be written; copied pictures stay
   kRefused,      // the page would replace a file the letter is made from, or

@@ -478,9 +478,13 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
     return result;
   }
   result.template_found = true;
-  PageText page(NormalizeLineBreaks(
-                    DecodeTextFile(ReadFileBytes(context.template_file, kMaxTemplateFileSize))),
-                context.max_page_size, context.cancel);
+  std::string text = NormalizeLineBreaks(
+      DecodeTextFile(ReadFileBytes(context.template_file, kMaxTemplateFileSize)));
+  if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+    result.template_empty = true;
+    return result;
+  }
+  PageText page(std::move(text), context.max_page_size, context.cancel);
   const std::size_t limit = page.limit();
   const PicturePlan pictures = PlanPictures(l, context);
 

@@ -89,6 +89,9 @@ struct PictureProblem {
 
 struct RenderedLetter {
   bool template_found = false;
+  // The template holds nothing but blanks and line breaks: no page is made
+  // and no picture is copied.
+  bool template_empty = false;
   // The page as UTF-8 text, every template line ending in CR LF; empty when
   // the template was not found.
   std::string page;
@@ -119,8 +122,8 @@ struct LetterSource {
 std::vector<LetterSource> LetterSources(const LetterConfiguration& letter,
                                         const RenderContext& context);
 
-// Renders the letter. When the template is missing nothing else happens (no
-// picture is copied). Throws FileError when the template exists but cannot
+// Renders the letter. When the template is missing or empty nothing else
+// happens (no picture is copied). Throws FileError when the template exists but cannot
 // be read (or is larger than kMaxTemplateFileSize), and PageTooLargeError when
 // the page would grow past context.max_page_size, and RenderCancelled when
 // context.cancel was set; pictures are copied only once the page has been

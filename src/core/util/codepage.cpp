@@ -1,5 +1,6 @@
 #include "util/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -180,6 +181,102 @@ std::string EncodeTextFile(std::string_view utf8) {
   std::string out(kUtf8Bom);
   out += utf8;
   return out;
+}
+
+namespace {
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    if (NextCodePoint(bytes, pos) == kInvalid) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// UTF-16 code units in the given byte order as UTF-8; nothing when the length
+// is odd, a surrogate is unpaired or a NUL character stands in the text.
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool little_endian) {
+  if (bytes.size() % 2 != 0) {
+    return std::nullopt;
+  }
+  const auto unit = [&](std::size_t i) {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char32_t>(little_endian ? (b << 8) | a : (a << 8) | b);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c == 0 || (c >= 0xDC00 && c <= 0xDFFF)) {
+      return std::nullopt;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) {
+        return std::nullopt;
+      }
+      const char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) {
+        return std::nullopt;
+      }
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+}  // namespace
+
+RecognisedText RecogniseTextFile(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) {
+    return {TextFileForm::kUtf8Bom, std::string(bytes.substr(kUtf8Bom.size()))};
+  }
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    const bool little = bytes[0] == '\xFF';
+    if (auto text = Utf16ToUtf8(bytes.substr(2), little)) {
+      return {little ? TextFileForm::kUtf16Le : TextFileForm::kUtf16Be, std::move(*text)};
+    }
+  }
+  // Without a mark, UTF-16 shows by its zero bytes: a text of tags and Latin
+  // letters has one in every other place.
+  std::size_t zeros_odd = 0;
+  std::size_t zeros_even = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\0') {
+      ++(i % 2 != 0 ? zeros_odd : zeros_even);
+    }
+  }
+  if (zeros_odd != zeros_even) {
+    const bool little = zeros_odd > zeros_even;
+    if (auto text = Utf16ToUtf8(bytes, little)) {
+      return {little ? TextFileForm::kUtf16Le : TextFileForm::kUtf16Be, std::move(*text)};
+    }
+  }
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii && IsValidUtf8(bytes)) {
+    return {TextFileForm::kUtf8, std::string(bytes)};
+  }
+  return {TextFileForm::kSingleByte, Cp1252ToUtf8(bytes)};
+}
+
+std::string_view TextFileFormName(TextFileForm form) {
+  switch (form) {
+    case TextFileForm::kSingleByte:
+      return "windows-1252";
+    case TextFileForm::kUtf8Bom:
+      return "UTF-8 with a byte-order mark";
+    case TextFileForm::kUtf8:
+      return "UTF-8 without a byte-order mark";
+    case TextFileForm::kUtf16Le:
+      return "UTF-16 (little-endian)";
+    case TextFileForm::kUtf16Be:
+      return "UTF-16 (big-endian)";
+  }
+  return "windows-1252";
 }
 
 }  // namespace wordlark

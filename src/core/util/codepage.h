@@ -31,4 +31,25 @@ std::string DecodeTextFile(std::string_view bytes);
 // otherwise UTF-8 behind a byte-order mark.
 std::string EncodeTextFile(std::string_view utf8);
 
+// The form a text file was written in, as far as its bytes tell.
+enum class TextFileForm {
+  kSingleByte,  // no Unicode form recognised: windows-1252 (plain ASCII included)
+  kUtf8Bom,     // UTF-8 behind its byte-order mark
+  kUtf8,        // valid UTF-8 without a mark, with at least one byte above 0x7F
+  kUtf16Le,     // UTF-16 behind its mark, or without one: valid, with zero bytes
+  kUtf16Be,     //   in the places of the high bytes and no NUL character
+};
+
+struct RecognisedText {
+  TextFileForm form = TextFileForm::kSingleByte;
+  std::string utf8;  // the text (without a byte-order mark)
+};
+
+// Recognises UTF-8 and UTF-16 by their byte-order marks or, without one, by
+// their validity (see TextFileForm); any other text is windows-1252.
+RecognisedText RecogniseTextFile(std::string_view bytes);
+
+// "UTF-8 without a byte-order mark", "UTF-16 (little-endian)", ...
+std::string_view TextFileFormName(TextFileForm form);
+
 }  // namespace wordlark
