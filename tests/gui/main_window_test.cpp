@@ -280,7 +280,7 @@ class MainWindowTest : public QObject {
     using Kind = wordlark::LetterBinding::Kind;
     using L = wordlark::LetterConfiguration;
     TfrmMain& w = fixture_->Window();
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     L letter = w.CollectConfiguration();
     int texts = 0;
     for (const auto& row : w.Binding().Rows()) {
@@ -301,7 +301,7 @@ class MainWindowTest : public QObject {
     FileDialog::QueueAnswer(PathText(in));
     w.btnLoadClick();
     QCOMPARE(Messages(), QStringList{QStringLiteral("Configuration loaded successfully!")});
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     const auto out = fixture_->Folder() / "saved.set";
     FileDialog::QueueAnswer(PathText(out));
     w.btnSaveClick();
