@@ -179,7 +179,9 @@ void TfrmMain::BuildSteps() {
   general_ = new GeneralPage(*this);
   featuresPage = EntryListPage::Features(*this, featureList_, fontFamilies_);
   testimonialsPage = EntryListPage::Testimonials(*this, testimonialList_, fontFamilies_);
-  finish_ = new FinishPage(*this, TemplatesFolder(), [this] { return CollectConfiguration(); });
+  finish_ = new FinishPage(
+      *this, TemplatesFolder(), [this] { return CollectConfiguration(); },
+      [this] { return session_->FilePath(); });
   const std::pair<const char*, QWidget*> steps[] = {
       {"bsSkinTabSheet1", general_},
       {"bsSkinTabSheet2", EditorsPage::Headline(*this, *this, fontFamilies_)},

@@ -246,6 +246,13 @@ class BrandWindowTest : public QObject {
          "https://example.com/p?ref=%25%25affiliateid%25%25"},
         {QStringLiteral("https://example.com/a%20b?c=%7B"), "https://example.com/a%20b?c=%7B"},
         {QStringLiteral("example.com/a b"), "http://example.com/a%20b"},
+        // A mail address hands over no file to attach, however it is named.
+        {QStringLiteral("mailto:help@example.com?subject=Hi&attach=/etc/passwd&body=x"),
+         "mailto:help@example.com?subject=Hi&body=x"},
+        {QStringLiteral("mailto:help@example.com?Attachment=%2Froot%2F.ssh%2Fid_rsa"),
+         "mailto:help@example.com"},
+        {QStringLiteral("mailto:help@example.com?%61ttach=/x&ATTACH=/y&cc=a@example.com"),
+         "mailto:help@example.com?cc=a@example.com"},
     };
     for (const auto& [typed, encoded] : cases) {
       fixture_->ClearRecords();

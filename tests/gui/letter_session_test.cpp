@@ -439,6 +439,24 @@ class LetterSessionTest : public QObject {
     QCOMPARE(w.Session().FilePath(), saved[1]);
   }
 
+  // Finish knows the letter's own file and never writes the page over it.
+  void finishKeepsTheLettersOwnFile() {
+    TfrmMain& w = fixture_->Window();
+    const fs::path letter = fixture_->Folder() / "own.set";
+    w.edtPageTitle->setText(QStringLiteral("own"));
+    w.SaveConfiguration(PathText(letter));
+    const std::string before = wordlark::test::ReadBytes(letter);
+    w.edtFilename->setText(PathText(letter));
+    MessageBox::ClearHistory();
+    w.btnFinishClick();
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
+    QVERIFY2(MessageBox::History().front().text.startsWith(
+                 QStringLiteral("The page would replace \"") + PathText(letter)),
+             qPrintable(MessageBox::History().front().text));
+    QCOMPARE(wordlark::test::ReadBytes(letter), before);
+  }
+
   // `wordlark LETTER` opens the letter: the real program, as a process.
   void theProgramOpensALetterNamedOnItsCommandLine() {
     TfrmMain& w = fixture_->Window();

@@ -30,6 +30,27 @@ QString LiteralPercents(const QString& text) {
   return text;
 }
 
+// A mail address without the parameters that would have the mail program
+// attach a file of the user's ("attach", "attachment", in any case or
+// encoding): a link must not be able to send one away.
+void DropAttachments(QUrl& mail) {
+  QStringList kept;
+  const QString query = mail.query(QUrl::FullyEncoded);
+  for (const QString& pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+    const QString name =
+        QUrl::fromPercentEncoding(pair.section(QLatin1Char('='), 0, 0).toUtf8()).trimmed();
+    if (name.compare(QLatin1String("attach"), Qt::CaseInsensitive) != 0 &&
+        name.compare(QLatin1String("attachment"), Qt::CaseInsensitive) != 0) {
+      kept << pair;
+    }
+  }
+  if (kept.isEmpty()) {
+    mail.setQuery(QString());
+  } else {
+    mail.setQuery(kept.join(QLatin1Char('&')), QUrl::TolerantMode);
+  }
+}
+
 }  // namespace
 
 QUrl BrowsableUrl(const QString& url) {
@@ -49,6 +70,9 @@ QUrl BrowsableUrl(const QString& url) {
   if (!parsed.isValid() || (web && parsed.host().isEmpty()) ||
       (!web && scheme != QLatin1String("mailto"))) {
     return {};
+  }
+  if (!web) {
+    DropAttachments(parsed);
   }
   return parsed;
 }

@@ -27,11 +27,13 @@
 namespace wordlark {
 
 FinishPage::FinishPage(WizardControls& c, std::filesystem::path templatesFolder,
-                       std::function<LetterConfiguration()> letter, QWidget* parent)
+                       std::function<LetterConfiguration()> letter,
+                       std::function<QString()> letterFile, QWidget* parent)
     : WizardPage(tr("Step 8: Finish"), parent),
       c_(c),
       templatesFolder_(std::move(templatesFolder)),
-      letter_(std::move(letter)) {
+      letter_(std::move(letter)),
+      letterFile_(std::move(letterFile)) {
   QVBoxLayout* layout = Layout();
   layout->addWidget(
       new QLabel(tr("Select a template and enter a name for the generated output file:"), this));
@@ -180,7 +182,8 @@ void FinishPage::ShowPreflight(const std::vector<PreflightItem>& items) {
 
 void FinishPage::Finish() {
   const FinishOutcome outcome =
-      FinishLetter(letter_(), SelectedTemplateFile(), S(c_.edtFilename->text()), templatesFolder_);
+      FinishLetter(letter_(), SelectedTemplateFile(), S(c_.edtFilename->text()), templatesFolder_,
+                   PathOf(letterFile_()));
   switch (outcome.status) {
     case FinishStatus::kNoOutputName:
     case FinishStatus::kNoTemplate:

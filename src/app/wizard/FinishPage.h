@@ -23,10 +23,12 @@ class FinishPage : public WizardPage {
   Q_OBJECT
 
  public:
-  // The letter comes from `letter` whenever the page needs it; templates and
-  // relative output names resolve against `templatesFolder`.
+  // The letter comes from `letter` whenever the page needs it, and the file
+  // it belongs to from `letterFile` (Finish never writes the page over it);
+  // templates and relative output names resolve against `templatesFolder`.
   FinishPage(WizardControls& controls, std::filesystem::path templatesFolder,
-             std::function<LetterConfiguration()> letter, QWidget* parent = nullptr);
+             std::function<LetterConfiguration()> letter, std::function<QString()> letterFile,
+             QWidget* parent = nullptr);
 
   // Scans the templates folder into the chooser, the first template chosen. A
   // scan that fails leaves the chooser empty and is reported once the event
@@ -59,6 +61,7 @@ class FinishPage : public WizardPage {
   WizardControls& c_;
   std::filesystem::path templatesFolder_;
   std::function<LetterConfiguration()> letter_;
+  std::function<QString()> letterFile_;  // the letter's own file, when it has one
   std::vector<TemplateEntry> templates_;
   PreviewWorker* worker_ = nullptr;
   // A page was asked for and has not been shown yet: a later request for
