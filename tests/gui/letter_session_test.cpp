@@ -17,6 +17,7 @@
 #include "document/LetterSession.h"
 #include "gui_test_main.h"
 #include "letter/config_file.h"
+#include "loop_probe.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "seams/UserSettings.h"
@@ -266,6 +267,47 @@ class LetterSessionTest : public QObject {
     QVERIFY(w.close());
     QVERIFY(RecoveryLetters(folder).isEmpty());
     QVERIFY(!fs::exists(kept.parent_path() / (kept.stem().string() + ".lock")));
+  }
+
+  // Keeping a large letter never stops the window answering: only collecting
+  // it happens on the interface thread, the writing elsewhere.
+  void keepingALargeLetterKeepsTheWindowAnswering() {
+    TfrmMain& w = fixture_->Window();
+    wordlark::LetterConfiguration large = wordlark::test::FullLetter();
+    large.FeatureList.clear();
+    for (int i = 0; i < 10000; ++i) {
+      large.FeatureList.push_back("^Feature " + std::to_string(i) + "^" +
+                                  std::string(200, 'a' + i % 26) + "^");
+    }
+    std::string html;
+    while (html.size() < 1024 * 1024) {
+      html += "<p>Paragraph <b>" + std::to_string(html.size()) + "</b> of the introduction.</p>";
+    }
+    large.prfEditor2.SetHtml(html);
+    w.ApplyConfiguration(large);
+    QVERIFY(WindowFixture::WaitForEditors(w));
+    w.Session().SetAutosaveDelays(50, 1000);
+    const fs::path folder = fixture_->RecoveryFolder();
+
+    wordlark::test::LoopProbe probe;
+    QVERIFY(probe.Works());
+    const long long changedAt = wordlark::test::LoopProbe::NowMs();
+    w.edtPageTitle->setText(QStringLiteral("large"));
+    QVERIFY(
+        wordlark::test::WaitInEventLoop([&] { return !RecoveryLetters(folder).isEmpty(); }, 60000));
+    const long long keptAt = wordlark::test::LoopProbe::NowMs();
+    probe.Stop();
+    const long long standStill = probe.LongestAwayMs(changedAt, keptAt);
+    qInfo(
+        "autosave of 10,000 features and 1 MiB of editor HTML: away from the event loop at "
+        "most %lld ms at a stretch",
+        standStill);
+    QVERIFY2(standStill < wordlark::test::kMaxStandStillMs,
+             qPrintable(QStringLiteral("the event loop stood still for %1 ms").arg(standStill)));
+    w.Session().Recovery().Flush();
+    const wordlark::LetterConfiguration kept = LetterIn(folder / S(RecoveryLetters(folder)[0]));
+    QCOMPARE(kept.FeatureList.size(), std::size_t{10000});
+    QCOMPARE(kept.edtPageTitle, std::string("large"));
   }
 
   // A window that ended without saving leaves its recovery; the next one

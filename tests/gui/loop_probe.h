@@ -16,6 +16,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -37,6 +39,27 @@ inline constexpr long long kMaxStandStillMs = 1000;
 #else
 inline constexpr long long kMaxStandStillMs = 100;
 #endif
+
+// Runs an event loop until `done` holds (looked at every 10 ms) or `timeoutMs`
+// passed; true when it holds. QTRY_VERIFY sleeps between its looks, which
+// the probe would count as standing still.
+template <typename Done>
+inline bool WaitInEventLoop(Done done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer look;
+  look.setInterval(10);
+  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+    if (done()) {
+      loop.quit();
+    }
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  look.start();
+  if (!done()) {
+    loop.exec();
+  }
+  return done();
+}
 
 class LoopProbe {
  public:

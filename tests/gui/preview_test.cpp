@@ -33,6 +33,7 @@ using wordlark::test::EvalIn;
 using wordlark::test::ListTexts;
 using wordlark::test::LoopProbe;
 using wordlark::test::ReadBytes;
+using wordlark::test::WaitInEventLoop;
 using wordlark::test::WindowFixture;
 using wordlark::test::WriteBytes;
 
@@ -56,26 +57,6 @@ class PaintWatch : public QObject {
  private:
   long long paintedAt_ = 0;
 };
-
-// Runs an event loop until `done` holds (looked at every 10 ms) or `timeoutMs`
-// passed; true when it holds.
-template <typename Done>
-bool WaitInEventLoop(Done done, int timeoutMs) {
-  QEventLoop loop;
-  QTimer look;
-  look.setInterval(10);
-  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-    if (done()) {
-      loop.quit();
-    }
-  });
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  look.start();
-  if (!done()) {
-    loop.exec();
-  }
-  return done();
-}
 
 bool AnyContains(const QStringList& texts, const QString& piece) {
   return std::any_of(texts.begin(), texts.end(),
