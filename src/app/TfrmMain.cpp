@@ -134,6 +134,7 @@ void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
   // The letters opened or saved last, in a menu that opens beside Load.
   btnRecent = Named(new QToolButton(stsMain), "btnRecent");
   btnRecent->setArrowType(Qt::DownArrow);
+  btnRecent->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
   btnRecent->setToolTip(tr("Recent letters"));
   btnRecent->setAccessibleName(tr("Recent letters"));
   btnRecent->setPopupMode(QToolButton::InstantPopup);
@@ -160,9 +161,11 @@ void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
   btnHelp =
       tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
   bar->addWidget(btnNew);
-  bar->addWidget(btnLoad);
-  bar->addSpacing(-bar->spacing());  // the menu button sits against Load
-  bar->addWidget(btnRecent);
+  auto* load = new QHBoxLayout;  // the menu button sits against Load
+  load->setSpacing(0);
+  load->addWidget(btnLoad);
+  load->addWidget(btnRecent);
+  bar->addLayout(load);
   for (QWidget* w : {static_cast<QWidget*>(btnSave), static_cast<QWidget*>(btnMakeMoney),
                      static_cast<QWidget*>(btnAbout)}) {
     bar->addWidget(w);
