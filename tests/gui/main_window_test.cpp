@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "FormatToolbar.h"
 #include "TfrmMain.h"
@@ -21,6 +22,7 @@
 #include "widgets/QtText.h"
 #include "window_fixture.h"
 
+using wordlark::ColorBox;
 using wordlark::ColorPicker;
 using wordlark::FileDialog;
 using wordlark::MessageBox;
@@ -44,6 +46,24 @@ void WaitForEditors(TfrmMain& w) {
 
 QStringList Messages() {
   return MessageBox::HistoryTexts();
+}
+
+// Opens the list of `box` and presses Enter on entry `row`, as a user
+// choosing it would.
+void ChooseInList(QComboBox* box, int row) {
+  box->showPopup();
+  QAbstractItemView* list = box->view();
+  QTRY_VERIFY(list->isVisible());
+  list->setCurrentIndex(box->model()->index(row, 0));
+  QTest::keyClick(list, Qt::Key_Return);
+  QTRY_VERIFY(!list->isVisible());
+}
+
+void Wheel(QWidget* widget, int steps) {
+  const QPointF at = QRectF(widget->rect()).center();
+  QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(widget, &wheel);
 }
 
 }  // namespace
@@ -107,6 +127,51 @@ class MainWindowTest : public QObject {
     QTest::keyClick(w.edtAttention, Qt::Key_O, Qt::ControlModifier);
     QTRY_COMPARE(FileDialog::Requests().size(), 2);
     QCOMPARE(FileDialog::Requests().back().title, QStringLiteral("Open file"));
+  }
+
+  void theColourPickerOpensOnlyWhenCustomIsChosen() {
+    TfrmMain& w = fixture_->Window();
+    ColorBox* box = w.cbxMainBgColor;
+    QCOMPARE(box->Value(), wordlark::ColorValue{0xFFFFFF});
+    // A picker opened by mistake is answered with a colour.
+    for (int i = 0; i < 4; ++i) {
+      ColorPicker::QueueAnswer(QColor(Qt::red));
+    }
+
+    // The arrow keys and the wheel on the closed box step onto "Custom..."
+    // and on, without opening the picker.
+    box->setCurrentIndex(1);
+    QTest::keyClick(box, Qt::Key_Up);
+    QCOMPARE(box->currentIndex(), 0);
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->currentIndex(), 1);
+    Wheel(box, 1);
+    QCOMPARE(box->currentIndex(), 0);
+    Wheel(box, -1);
+    QCOMPARE(box->currentIndex(), 1);
+    QVERIFY(ColorPicker::OpenedWith().isEmpty());
+
+    // Chosen in the list and cancelled: back to the entry before, white, not
+    // the custom colour of a fresh start (black).
+    ColorPicker::Reset();
+    box->SetValue(0xFFFFFF);
+    ColorPicker::QueueAnswer(std::nullopt);
+    ChooseInList(box, 0);
+    QCOMPARE(ColorPicker::OpenedWith(), QList<QColor>{QColor(Qt::black)});
+    QCOMPARE(box->currentText(), QStringLiteral("White"));
+    QCOMPARE(box->Value(), wordlark::ColorValue{0xFFFFFF});
+
+    // Confirmed: the picked colour is the custom one and stays selected; a
+    // later cancel keeps it.
+    ColorPicker::QueueAnswer(QColor(0x12, 0x34, 0x56));
+    ChooseInList(box, 0);
+    QCOMPARE(box->currentIndex(), 0);
+    QCOMPARE(box->Value(), wordlark::ColorValue{0x563412});
+    ColorPicker::QueueAnswer(std::nullopt);
+    ChooseInList(box, 0);
+    QCOMPARE(box->currentIndex(), 0);
+    QCOMPARE(box->Value(), wordlark::ColorValue{0x563412});
+    QCOMPARE(ColorPicker::OpenedWith().size(), 3);
   }
 
   void featuresAreCreatedRefusedShownAndDeleted() {
