@@ -19,6 +19,7 @@
 #include "seams/MessageBox.h"
 #include "test_support.h"
 #include "widgets/ColorBox.h"
+#include "widgets/FontLists.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
 
@@ -172,6 +173,62 @@ class MainWindowTest : public QObject {
     QCOMPARE(box->currentIndex(), 0);
     QCOMPARE(box->Value(), wordlark::ColorValue{0x563412});
     QCOMPARE(ColorPicker::OpenedWith().size(), 3);
+  }
+
+  void fontListsOfferTheWebFamiliesFirst() {
+    const QStringList web = {QStringLiteral("Arial"),      QStringLiteral("Verdana"),
+                             QStringLiteral("Georgia"),    QStringLiteral("Times New Roman"),
+                             QStringLiteral("Tahoma"),     QStringLiteral("Trebuchet MS"),
+                             QStringLiteral("Courier New")};
+    const struct {
+      QStringList installed;
+      QStringList local;  // what follows the separator
+    } cases[] = {
+        {{}, {}},
+        {{QStringLiteral("Nimbus Sans [urw]"), QStringLiteral("DejaVu Sans"),
+          QStringLiteral("Nimbus Sans [UKWN]"), QStringLiteral("nimbus sans"),
+          QStringLiteral("Bitstream Charter")},
+         {QStringLiteral("Bitstream Charter"), QStringLiteral("DejaVu Sans"),
+          QStringLiteral("Nimbus Sans")}},
+        {{QStringLiteral("arial"), QStringLiteral("Courier New [Monotype]"),
+          QStringLiteral("Zapf Dingbats")},
+         {QStringLiteral("Zapf Dingbats")}},
+    };
+    for (const auto& c : cases) {
+      QStringList expected = web;
+      if (!c.local.isEmpty()) {
+        expected << QString() << c.local;
+      }
+      QCOMPARE(wordlark::LetterFontFamilies(c.installed), expected);
+    }
+
+    // The boxes: the web families, a separator, this computer's families.
+    TfrmMain& w = fixture_->Window();
+    for (QComboBox* box : {static_cast<QComboBox*>(w.cbxFName), w.toolbars.front()->fontName}) {
+      for (int i = 0; i < web.size(); ++i) {
+        QCOMPARE(box->itemText(i), web[i]);
+      }
+      if (box->count() > web.size()) {
+        QCOMPARE(box->itemData(web.size(), Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("separator"));
+        QVERIFY(!box->itemText(web.size() + 1).contains(QLatin1Char('[')));
+      }
+    }
+    QCOMPARE(w.toolbars.front()->fontName->currentText(), QStringLiteral("Times New Roman"));
+
+    // A letter's font names come back as they were; an empty one selects
+    // no separator.
+    wordlark::LetterConfiguration letter = w.CollectConfiguration();
+    const QString installed = w.cbxFName->itemText(w.cbxFName->count() - 1);
+    letter.cbxFName = installed.toStdString();
+    letter.cbxTName = "georgia";
+    w.ApplyConfiguration(letter);
+    QCOMPARE(w.CollectConfiguration().cbxFName, installed.toStdString());
+    QCOMPARE(w.CollectConfiguration().cbxTName, std::string("Georgia"));
+    letter.cbxFName.clear();
+    w.ApplyConfiguration(letter);
+    QCOMPARE(w.cbxFName->currentIndex(), -1);
+    QCOMPARE(w.CollectConfiguration().cbxFName, installed.toStdString());
   }
 
   void featuresAreCreatedRefusedShownAndDeleted() {
