@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QStackedWidget>
@@ -117,6 +118,12 @@ void TfrmMain::BuildWelcomePage() {
   panel->addStretch(1);
   layout->addLayout(panel);
   pgcPrinc->addWidget(stsWelcome);
+  // Enter anywhere on the welcome page presses the default button, also with
+  // the focus in the page's text.
+  for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+    auto* enter = new QShortcut(QKeySequence(key), stsWelcome);
+    connect(enter, &QShortcut::activated, btnThanks, &QPushButton::click);
+  }
 }
 
 void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
@@ -241,8 +248,10 @@ void TfrmMain::BindEvents() {
   connect(lstPreflight, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { Guarded([this, item] { lstPreflightActivate(item); }); });
 
+  // The window's shortcuts belong to the main page: while the welcome page
+  // shows, they do nothing.
   const auto shortcut = [this](const QKeySequence& keys, void (TfrmMain::*handler)()) {
-    auto* s = new QShortcut(keys, this);
+    auto* s = new QShortcut(keys, stsMain);
     s->setContext(Qt::WindowShortcut);
     Bind(s, &QShortcut::activated, handler);
   };
@@ -275,10 +284,37 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
+  if (!shown_) {
+    PlaceOnScreen();
+  }
   QMainWindow::showEvent(event);
   if (!shown_) {
     shown_ = true;
     Guarded([this] { FormShow(); });
+  }
+}
+
+// The window opens centred on its screen, and no larger than the screen's
+// available area (the frame included, where the window already has one).
+void TfrmMain::PlaceOnScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) {
+    return;
+  }
+  const QRect area = screen->availableGeometry();
+  const QSize frame = frameGeometry().size() - geometry().size();
+  resize(size().boundedTo(area.size() - frame));
+  QRect outer(QPoint(0, 0), size() + frame);
+  outer.moveCenter(area.center());
+  move(outer.topLeft());
+}
+
+// Entering a step puts the focus in its first field.
+void TfrmMain::FocusStepField() {
+  if (const auto* page = qobject_cast<WizardPage*>(pgcMain->currentWidget())) {
+    if (QWidget* field = page->FirstField()) {
+      field->setFocus(Qt::OtherFocusReason);
+    }
   }
 }
 
@@ -288,6 +324,7 @@ void TfrmMain::FormShow() {
   if (!welcomeText_.isEmpty()) {
     pgcPrinc->setCurrentWidget(stsWelcome);
     prfWelcome->SetHtml(welcomeText_);
+    btnThanks->setFocus(Qt::OtherFocusReason);
   } else if (stsWelcome != nullptr) {
     pgcPrinc->removeWidget(stsWelcome);
     stsWelcome->deleteLater();
@@ -296,6 +333,9 @@ void TfrmMain::FormShow() {
     btnThanks = nullptr;
   }
   pgcPrinc->setCurrentIndex(0);
+  if (pgcPrinc->currentWidget() == stsMain) {
+    FocusStepField();
+  }
   FormResize();
 }
 
@@ -310,6 +350,7 @@ void TfrmMain::FormResize() {
 
 void TfrmMain::btnThanksClick() {
   pgcPrinc->setCurrentWidget(stsMain);
+  FocusStepField();
   if (!welcomeText_.isEmpty()) {
     Timer1->start();
   }
@@ -385,6 +426,7 @@ void TfrmMain::UpdateWizardButtons() {
 void TfrmMain::btnNextClick() {
   if (pgcMain->currentIndex() < pgcMain->count() - 1) {
     pgcMain->setCurrentIndex(pgcMain->currentIndex() + 1);
+    FocusStepField();
   }
   UpdateWizardButtons();
 }
@@ -392,6 +434,7 @@ void TfrmMain::btnNextClick() {
 void TfrmMain::btnBackClick() {
   if (pgcMain->currentIndex() > 0) {
     pgcMain->setCurrentIndex(pgcMain->currentIndex() - 1);
+    FocusStepField();
   }
   UpdateWizardButtons();
 }

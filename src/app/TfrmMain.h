@@ -171,6 +171,8 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void BuildLinkBar(QVBoxLayout* main);
   void BindEvents();
   void UpdateWizardButtons();
+  void PlaceOnScreen();
+  void FocusStepField();
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -17,6 +18,7 @@
 #include "brand/skin.h"
 #include "gui_test_main.h"
 #include "seams/Desktop.h"
+#include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
@@ -24,6 +26,7 @@
 #include "window_fixture.h"
 
 using wordlark::BrowsableUrl;
+using wordlark::FileDialog;
 using wordlark::MessageBox;
 using wordlark::OpenUrlInBrowser;
 using wordlark::TfrmAbout;
@@ -169,6 +172,46 @@ class BrandWindowTest : public QObject {
     QCOMPARE(about.lblCopyright->text(),
              QStringLiteral("Copyright (c) 2024-2026 Crumb \u00a9 Media"));
     QCOMPARE(about.memAbout->toPlainText(), QStringLiteral("Line one\nLine two"));
+  }
+
+  void theWelcomePageTakesEnterAndNoWindowShortcuts() {
+    WriteBytes(fixture_->Folder() / "dbsettings.dat", Settings(kFields));
+    TfrmMain& w = fixture_->NewWindow(Pinned({0}));
+    QVERIFY(fixture_->ShowWindow());
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfWelcome->IsReady(), wordlark::test::kPageTimeoutMs);
+
+    // The window's shortcuts belong to the main page.
+    FileDialog::QueueAnswer(QString());
+    FileDialog::QueueAnswer(QString());
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Right, Qt::AltModifier);
+    QVERIFY(FileDialog::Requests().isEmpty());
+    QCOMPARE(w.pgcMain->currentIndex(), 0);
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
+
+    // Enter, with the focus in the page's text, shows the main page.
+    QWidget* text = wordlark::test::ViewOf(*w.prfWelcome)->focusProxy();
+    QVERIFY(text != nullptr);
+    text->setFocus();
+    QTRY_VERIFY(text->hasFocus());
+    QTest::keyClick(text, Qt::Key_Return);
+    QTRY_COMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
+    QTRY_VERIFY(w.edtPageTitle->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(w.pgcMain->currentIndex(), 1);
+
+    // Enter on the button itself, where the window opens with the focus.
+    TfrmMain& again = fixture_->NewWindow(Pinned({1}));
+    QVERIFY(fixture_->ShowWindow());
+    again.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    QTRY_VERIFY(again.btnThanks->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(again.pgcPrinc->currentWidget(), again.stsMain);
   }
 
   void aStillBannerWithoutLinkAndOneLink() {

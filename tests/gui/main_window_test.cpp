@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -20,6 +21,7 @@
 #include "test_support.h"
 #include "widgets/ColorBox.h"
 #include "widgets/FontLists.h"
+#include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
 
@@ -65,6 +67,13 @@ void Wheel(QWidget* widget, int steps) {
   QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(widget, &wheel);
+}
+
+// The widget that has the focus lies inside `field` (an editor's focus sits
+// in its web view).
+bool FocusIn(QWidget* field) {
+  QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && (focus == field || field->isAncestorOf(focus));
 }
 
 }  // namespace
@@ -128,6 +137,18 @@ class MainWindowTest : public QObject {
     QTest::keyClick(w.edtAttention, Qt::Key_O, Qt::ControlModifier);
     QTRY_COMPARE(FileDialog::Requests().size(), 2);
     QCOMPARE(FileDialog::Requests().back().title, QStringLiteral("Open file"));
+  }
+
+  void theWindowOpensCentredAndWithinTheScreen() {
+    TfrmMain& w = fixture_->Window();
+    const QRect area = w.screen()->availableGeometry();
+    QVERIFY2(area.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                              .arg(w.frameGeometry().x())
+                                                              .arg(w.frameGeometry().y())
+                                                              .arg(w.frameGeometry().width())
+                                                              .arg(w.frameGeometry().height())));
+    const QPoint offset = w.frameGeometry().center() - area.center();
+    QVERIFY(offset.manhattanLength() <= 2);
   }
 
   void theColourPickerOpensOnlyWhenCustomIsChosen() {
@@ -229,6 +250,64 @@ class MainWindowTest : public QObject {
     w.ApplyConfiguration(letter);
     QCOMPARE(w.cbxFName->currentIndex(), -1);
     QCOMPARE(w.CollectConfiguration().cbxFName, installed.toStdString());
+  }
+
+  void enteringAStepPutsTheFocusInItsFirstField() {
+    TfrmMain& w = fixture_->Window();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const std::pair<int, QWidget*> steps[] = {
+        {1, w.prfEditor1},  {2, w.prfEditor3},    {3, w.edtFeatureTitle}, {4, w.edtTestName},
+        {5, w.prfEditor10}, {6, w.edtDirectLink}, {7, w.edtFilename},
+    };
+    for (const auto& [step, field] : steps) {
+      QTest::mouseClick(w.btnNext, Qt::LeftButton);
+      QCOMPARE(w.pgcMain->currentIndex(), step);
+      QTRY_VERIFY2(FocusIn(field), qPrintable(field->objectName()));
+    }
+    for (int step = 7; step > 0; --step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::AltModifier);
+    }
+    QTRY_COMPARE(w.pgcMain->currentIndex(), 0);
+    QTRY_VERIFY(FocusIn(w.edtPageTitle));
+  }
+
+  // The focus given to an editor by the program (here, following a pre-flight
+  // item) comes with a caret: typing reaches the editor.
+  void anEditorFocusedByTheProgramTakesTyping() {
+    TfrmMain& w = fixture_->Window();
+    WaitForEditors(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
+    // The list is made anew when the preview has been drawn.
+    QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->View() != nullptr && !w.pagePreview->Loading(), 30000);
+    QListWidgetItem* headline = nullptr;
+    for (int i = 0; i < w.lstPreflight->count(); ++i) {
+      if (w.lstPreflight->item(i)->text() == QStringLiteral("The main headline is empty.")) {
+        headline = w.lstPreflight->item(i);
+      }
+    }
+    QVERIFY(headline != nullptr);
+    // The list lays its items out once it is on screen.
+    QTRY_VERIFY(
+        w.lstPreflight->viewport()->rect().contains(w.lstPreflight->visualItemRect(headline)));
+    const QPoint at = w.lstPreflight->visualItemRect(headline).center();
+    // A double click: the first click, then the second one reported as such.
+    QTest::mouseClick(w.lstPreflight->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.lstPreflight->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(w.pgcMain->currentIndex(), 1);
+    QTRY_VERIFY(FocusIn(w.prfEditor1));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Fresh"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor1->GetHtml().contains(QStringLiteral("Fresh")), 20000);
+
+    // Again with text in the editor: the caret goes to its end.
+    w.prfEditor3->SetHtml(QStringLiteral("<div>Start</div>"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->IsReady(), 30000);
+    QTest::mouseClick(w.btnNext, Qt::LeftButton);
+    QTRY_VERIFY(FocusIn(w.prfEditor3));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" end"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->GetHtml().contains(QStringLiteral("Start end")), 20000);
   }
 
   void featuresAreCreatedRefusedShownAndDeleted() {
