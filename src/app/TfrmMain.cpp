@@ -74,6 +74,11 @@ void TfrmMain::BuildWindow() {
   // The font families every font box offers, gathered once.
   fontFamilies_ = LetterFontFamilies();
   setWindowTitle(QStringLiteral("Wordlark"));
+  // Every window's caption is exactly what the program sets: on X11 Qt would
+  // append the application's display name to each caption that does not end
+  // with it ("About ... — Wordlark"). The main window's caption names the
+  // program, and message boxes take theirs from it.
+  QApplication::setApplicationDisplayName(QString());
   resize(900, 720);
 
   pgcPrinc = Named(new QStackedWidget(this), "pgcPrinc");
@@ -375,7 +380,6 @@ void TfrmMain::LoadBrandSettings() {
   }
   brand_ = load.settings;
   setWindowTitle(Q(MainWindowCaption(brand_)));
-  QApplication::setApplicationDisplayName(windowTitle());
   btnNews->setVisible(NewsButtonVisible(brand_));
   btnMakeMoney->setText(Q(MakeMoneyCaption(brand_)));
   welcomeText_ = Q(brand_.WelcomeText);

@@ -1,6 +1,7 @@
 // The reseller's brand in the real main window: real enciphered settings
 // files, banner pictures and skins in temporary program folders.
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,6 +73,36 @@ wordlark::RandomIndex Pinned(std::deque<std::size_t> picks) {
     }
     return pick < n ? pick : 0;
   };
+}
+
+// The caption an X11 desktop shows for a window titled `title`: Qt's X11
+// platform appends a dash and the application's display name unless that name
+// is empty or the title already ends with it.
+QString X11Caption(const QString& title) {
+  const QString name = QApplication::applicationDisplayName();
+  if (name.isEmpty() || title.endsWith(name)) {
+    return title;
+  }
+  return title.isEmpty() ? name : title + QStringLiteral(" \u2014 ") + name;
+}
+
+// Runs `open`, which shows a modal dialog, and hands the dialog to `look`
+// before closing it.
+void WithModalDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& look) {
+  bool seen = false;
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog != nullptr && dialog->isVisible() && !seen) {
+      seen = true;
+      look(dialog);
+      dialog->close();
+    }
+  });
+  poll.start();
+  open();
+  QVERIFY(seen);
 }
 
 void WritePicture(const std::filesystem::path& file, const char* format, QSize size) {
@@ -212,6 +243,24 @@ class BrandWindowTest : public QObject {
     QTRY_VERIFY(again.btnThanks->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
     QCOMPARE(again.pgcPrinc->currentWidget(), again.stsMain);
+  }
+
+  void theAboutWindowKeepsItsCaptionSizeAndPlace() {
+    WriteBytes(fixture_->Folder() / "dbsettings.dat", Settings(kFields));
+    TfrmMain& w = fixture_->NewWindow(Pinned({0}));
+    QVERIFY(fixture_->ShowWindow());
+    QTest::mouseClick(w.btnThanks, Qt::LeftButton);
+    QCOMPARE(X11Caption(w.windowTitle()), QStringLiteral("Crumb Writer v2.0"));
+    WithModalDialog(
+        [&] { QTest::mouseClick(w.btnAbout, Qt::LeftButton); },
+        [&](QDialog* about) {
+          QCOMPARE(about->windowTitle(), QStringLiteral("About Crumb Writer..."));
+          QCOMPARE(X11Caption(about->windowTitle()), QStringLiteral("About Crumb Writer..."));
+          QCOMPARE(about->minimumSize(), about->maximumSize());
+          const QPoint offset = about->frameGeometry().center() - w.frameGeometry().center();
+          QVERIFY2(offset.manhattanLength() <= 2,
+                   qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        });
   }
 
   void aStillBannerWithoutLinkAndOneLink() {

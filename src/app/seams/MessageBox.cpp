@@ -9,6 +9,16 @@ namespace {
 std::optional<MessageBox::Button> g_autoAnswer;
 QList<MessageBox::Shown> g_history;
 
+// A message is titled with the caption of the program's main window, the
+// outermost window above `parent` (the news window's messages too).
+QString Caption(QWidget* parent) {
+  QWidget* top = parent != nullptr ? parent->window() : nullptr;
+  while (top != nullptr && top->parentWidget() != nullptr) {
+    top = top->parentWidget()->window();
+  }
+  return top != nullptr ? top->windowTitle() : QApplication::applicationName();
+}
+
 }  // namespace
 
 MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& text,
@@ -33,7 +43,7 @@ MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& t
   if (withCancel) {
     buttons |= QMessageBox::Cancel;
   }
-  QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);
+  QMessageBox box(icon, Caption(parent), text, buttons, parent);
   box.setObjectName(QStringLiteral("msgMain"));
   box.setDefaultButton(QMessageBox::Ok);
   return box.exec() == QMessageBox::Ok ? Button::Ok : Button::Cancel;
