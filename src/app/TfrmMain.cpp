@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QStackedWidget>
@@ -77,6 +78,11 @@ void TfrmMain::BuildWindow() {
   // The font families every font box offers, gathered once.
   fontFamilies_ = LetterFontFamilies();
   caption_ = QStringLiteral("Wordlark");
+  // Every window's caption is exactly what the program sets: on X11 Qt would
+  // append the application's display name to each caption that does not end
+  // with it ("About ... — Wordlark"). The main window's caption names the
+  // program and the letter, and message boxes take theirs from it.
+  QApplication::setApplicationDisplayName(QString());
   resize(900, 720);
 
   pgcPrinc = Named(new QStackedWidget(this), "pgcPrinc");
@@ -123,6 +129,12 @@ void TfrmMain::BuildWelcomePage() {
   panel->addStretch(1);
   layout->addLayout(panel);
   pgcPrinc->addWidget(stsWelcome);
+  // Enter anywhere on the welcome page presses the default button, also with
+  // the focus in the page's text.
+  for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+    auto* enter = new QShortcut(QKeySequence(key), stsWelcome);
+    connect(enter, &QShortcut::activated, btnThanks, &QPushButton::click);
+  }
 }
 
 void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
@@ -267,8 +279,10 @@ void TfrmMain::BindEvents() {
   connect(lstPreflight, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { Guarded([this, item] { lstPreflightActivate(item); }); });
 
+  // The window's shortcuts belong to the main page: while the welcome page
+  // shows, they do nothing.
   const auto shortcut = [this](const QKeySequence& keys, void (TfrmMain::*handler)()) {
-    auto* s = new QShortcut(keys, this);
+    auto* s = new QShortcut(keys, stsMain);
     s->setContext(Qt::WindowShortcut);
     Bind(s, &QShortcut::activated, handler);
   };
@@ -305,10 +319,37 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
+  if (!shown_) {
+    PlaceOnScreen();
+  }
   QMainWindow::showEvent(event);
   if (!shown_) {
     shown_ = true;
     Guarded([this] { FormShow(); });
+  }
+}
+
+// The window opens centred on its screen, and no larger than the screen's
+// available area (the frame included, where the window already has one).
+void TfrmMain::PlaceOnScreen() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) {
+    return;
+  }
+  const QRect area = screen->availableGeometry();
+  const QSize frame = frameGeometry().size() - geometry().size();
+  resize(size().boundedTo(area.size() - frame));
+  QRect outer(QPoint(0, 0), size() + frame);
+  outer.moveCenter(area.center());
+  move(outer.topLeft());
+}
+
+// Entering a step puts the focus in its first field.
+void TfrmMain::FocusStepField() {
+  if (const auto* page = qobject_cast<WizardPage*>(pgcMain->currentWidget())) {
+    if (QWidget* field = page->FirstField()) {
+      field->setFocus(Qt::OtherFocusReason);
+    }
   }
 }
 
@@ -318,6 +359,7 @@ void TfrmMain::FormShow() {
   if (!welcomeText_.isEmpty()) {
     pgcPrinc->setCurrentWidget(stsWelcome);
     prfWelcome->SetHtml(welcomeText_);
+    btnThanks->setFocus(Qt::OtherFocusReason);
   } else if (stsWelcome != nullptr) {
     pgcPrinc->removeWidget(stsWelcome);
     stsWelcome->deleteLater();
@@ -326,6 +368,9 @@ void TfrmMain::FormShow() {
     btnThanks = nullptr;
   }
   pgcPrinc->setCurrentIndex(0);
+  if (pgcPrinc->currentWidget() == stsMain) {
+    FocusStepField();
+  }
   FormResize();
   // Once the window is up: a letter left by a window that ended without
   // saving it, then the letter named on the command line.
@@ -348,6 +393,7 @@ void TfrmMain::FormResize() {
 
 void TfrmMain::btnThanksClick() {
   pgcPrinc->setCurrentWidget(stsMain);
+  FocusStepField();
   if (!welcomeText_.isEmpty()) {
     Timer1->start();
   }
@@ -380,7 +426,6 @@ void TfrmMain::LoadBrandSettings() {
   }
   brand_ = load.settings;
   caption_ = Q(MainWindowCaption(brand_));
-  QApplication::setApplicationDisplayName(caption_);
   UpdateTitle();
   btnNews->setVisible(NewsButtonVisible(brand_));
   btnMakeMoney->setText(Q(MakeMoneyCaption(brand_)));
@@ -429,23 +474,22 @@ void TfrmMain::UpdateWizardButtons() {
   btnBack->setEnabled(page > 0);
 }
 
+// Entering a step puts the focus in its first field.
 void TfrmMain::GoToStep(int step) {
-  pgcMain->setCurrentIndex(std::clamp(step, 0, pgcMain->count() - 1));
+  step = std::clamp(step, 0, pgcMain->count() - 1);
+  if (step != pgcMain->currentIndex()) {
+    pgcMain->setCurrentIndex(step);
+    FocusStepField();
+  }
   UpdateWizardButtons();
 }
 
 void TfrmMain::btnNextClick() {
-  if (pgcMain->currentIndex() < pgcMain->count() - 1) {
-    pgcMain->setCurrentIndex(pgcMain->currentIndex() + 1);
-  }
-  UpdateWizardButtons();
+  GoToStep(pgcMain->currentIndex() + 1);
 }
 
 void TfrmMain::btnBackClick() {
-  if (pgcMain->currentIndex() > 0) {
-    pgcMain->setCurrentIndex(pgcMain->currentIndex() - 1);
-  }
-  UpdateWizardButtons();
+  GoToStep(pgcMain->currentIndex() - 1);
 }
 
 void TfrmMain::RefreshPreviewIfShown() {

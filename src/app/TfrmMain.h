@@ -187,6 +187,8 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void BindEvents();
   void UpdateWizardButtons();
   void UpdateTitle();
+  void PlaceOnScreen();
+  void FocusStepField();
 
   // Runs a handler as the top-level error handling would: an error that
   // escapes it ends the handler and is shown to the user.

@@ -89,7 +89,6 @@ int main(int argc, char* argv[]) {
   wordlark::PrepareWebEngineEnvironment();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Wordlark"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
   QApplication::setDesktopFileName(QStringLiteral("wordlark"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wordlark.png")));
   wordlark::TfrmMain window;

@@ -1,8 +1,10 @@
 // The reseller's brand in the real main window: real enciphered settings
 // files, banner pictures and skins in temporary program folders.
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -17,6 +19,7 @@
 #include "brand/skin.h"
 #include "gui_test_main.h"
 #include "seams/Desktop.h"
+#include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "test_support.h"
 #include "util/cipher/aes_lib.h"
@@ -24,6 +27,7 @@
 #include "window_fixture.h"
 
 using wordlark::BrowsableUrl;
+using wordlark::FileDialog;
 using wordlark::MessageBox;
 using wordlark::OpenUrlInBrowser;
 using wordlark::TfrmAbout;
@@ -69,6 +73,36 @@ wordlark::RandomIndex Pinned(std::deque<std::size_t> picks) {
     }
     return pick < n ? pick : 0;
   };
+}
+
+// The caption an X11 desktop shows for a window titled `title`: Qt's X11
+// platform appends a dash and the application's display name unless that name
+// is empty or the title already ends with it.
+QString X11Caption(const QString& title) {
+  const QString name = QApplication::applicationDisplayName();
+  if (name.isEmpty() || title.endsWith(name)) {
+    return title;
+  }
+  return title.isEmpty() ? name : title + QStringLiteral(" \u2014 ") + name;
+}
+
+// Runs `open`, which shows a modal dialog, and hands the dialog to `look`
+// before closing it.
+void WithModalDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& look) {
+  bool seen = false;
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog != nullptr && dialog->isVisible() && !seen) {
+      seen = true;
+      look(dialog);
+      dialog->close();
+    }
+  });
+  poll.start();
+  open();
+  QVERIFY(seen);
 }
 
 void WritePicture(const std::filesystem::path& file, const char* format, QSize size) {
@@ -169,6 +203,64 @@ class BrandWindowTest : public QObject {
     QCOMPARE(about.lblCopyright->text(),
              QStringLiteral("Copyright (c) 2024-2026 Crumb \u00a9 Media"));
     QCOMPARE(about.memAbout->toPlainText(), QStringLiteral("Line one\nLine two"));
+  }
+
+  void theWelcomePageTakesEnterAndNoWindowShortcuts() {
+    WriteBytes(fixture_->Folder() / "dbsettings.dat", Settings(kFields));
+    TfrmMain& w = fixture_->NewWindow(Pinned({0}));
+    QVERIFY(fixture_->ShowWindow());
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfWelcome->IsReady(), wordlark::test::kPageTimeoutMs);
+
+    // The window's shortcuts belong to the main page.
+    FileDialog::QueueAnswer(QString());
+    FileDialog::QueueAnswer(QString());
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Right, Qt::AltModifier);
+    QVERIFY(FileDialog::Requests().isEmpty());
+    QCOMPARE(w.pgcMain->currentIndex(), 0);
+    QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
+
+    // Enter, with the focus in the page's text, shows the main page.
+    QWidget* text = wordlark::test::ViewOf(*w.prfWelcome)->focusProxy();
+    QVERIFY(text != nullptr);
+    text->setFocus();
+    QTRY_VERIFY(text->hasFocus());
+    QTest::keyClick(text, Qt::Key_Return);
+    QTRY_COMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
+    QTRY_VERIFY(w.edtPageTitle->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(w.pgcMain->currentIndex(), 1);
+
+    // Enter on the button itself, where the window opens with the focus.
+    TfrmMain& again = fixture_->NewWindow(Pinned({1}));
+    QVERIFY(fixture_->ShowWindow());
+    again.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    QTRY_VERIFY(again.btnThanks->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(again.pgcPrinc->currentWidget(), again.stsMain);
+  }
+
+  void theAboutWindowKeepsItsCaptionSizeAndPlace() {
+    WriteBytes(fixture_->Folder() / "dbsettings.dat", Settings(kFields));
+    TfrmMain& w = fixture_->NewWindow(Pinned({0}));
+    QVERIFY(fixture_->ShowWindow());
+    QTest::mouseClick(w.btnThanks, Qt::LeftButton);
+    QCOMPARE(X11Caption(w.windowTitle()), QStringLiteral("Crumb Writer v2.0"));
+    WithModalDialog(
+        [&] { QTest::mouseClick(w.btnAbout, Qt::LeftButton); },
+        [&](QDialog* about) {
+          QCOMPARE(about->windowTitle(), QStringLiteral("About Crumb Writer..."));
+          QCOMPARE(X11Caption(about->windowTitle()), QStringLiteral("About Crumb Writer..."));
+          QCOMPARE(about->minimumSize(), about->maximumSize());
+          const QPoint offset = about->frameGeometry().center() - w.frameGeometry().center();
+          QVERIFY2(offset.manhattanLength() <= 2,
+                   qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        });
   }
 
   void aStillBannerWithoutLinkAndOneLink() {

@@ -7,9 +7,11 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "FormatToolbar.h"
 #include "TfrmMain.h"
@@ -19,10 +21,13 @@
 #include "seams/MessageBox.h"
 #include "test_support.h"
 #include "widgets/ColorBox.h"
+#include "widgets/FontLists.h"
+#include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
 #include "wizard/LetterBinding.h"
 
+using wordlark::ColorBox;
 using wordlark::ColorPicker;
 using wordlark::FileDialog;
 using wordlark::MessageBox;
@@ -38,6 +43,31 @@ namespace {
 
 QStringList Messages() {
   return MessageBox::HistoryTexts();
+}
+
+// Opens the list of `box` and presses Enter on entry `row`, as a user
+// choosing it would.
+void ChooseInList(QComboBox* box, int row) {
+  box->showPopup();
+  QAbstractItemView* list = box->view();
+  QTRY_VERIFY(list->isVisible());
+  list->setCurrentIndex(box->model()->index(row, 0));
+  QTest::keyClick(list, Qt::Key_Return);
+  QTRY_VERIFY(!list->isVisible());
+}
+
+void Wheel(QWidget* widget, int steps) {
+  const QPointF at = QRectF(widget->rect()).center();
+  QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(widget, &wheel);
+}
+
+// The widget that has the focus lies inside `field` (an editor's focus sits
+// in its web view).
+bool FocusIn(QWidget* field) {
+  QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && (focus == field || field->isAncestorOf(focus));
 }
 
 }  // namespace
@@ -101,6 +131,177 @@ class MainWindowTest : public QObject {
     QTest::keyClick(w.edtAttention, Qt::Key_O, Qt::ControlModifier);
     QTRY_COMPARE(FileDialog::Requests().size(), 2);
     QCOMPARE(FileDialog::Requests().back().title, QStringLiteral("Open file"));
+  }
+
+  void theWindowOpensCentredAndWithinTheScreen() {
+    TfrmMain& w = fixture_->Window();
+    const QRect area = w.screen()->availableGeometry();
+    QVERIFY2(area.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                              .arg(w.frameGeometry().x())
+                                                              .arg(w.frameGeometry().y())
+                                                              .arg(w.frameGeometry().width())
+                                                              .arg(w.frameGeometry().height())));
+    const QPoint offset = w.frameGeometry().center() - area.center();
+    QVERIFY(offset.manhattanLength() <= 2);
+  }
+
+  void theColourPickerOpensOnlyWhenCustomIsChosen() {
+    TfrmMain& w = fixture_->Window();
+    ColorBox* box = w.cbxMainBgColor;
+    QCOMPARE(box->Value(), wordlark::ColorValue{0xFFFFFF});
+    // A picker opened by mistake is answered with a colour.
+    for (int i = 0; i < 4; ++i) {
+      ColorPicker::QueueAnswer(QColor(Qt::red));
+    }
+
+    // The arrow keys and the wheel on the closed box step onto "Custom..."
+    // and on, without opening the picker.
+    box->setCurrentIndex(1);
+    QTest::keyClick(box, Qt::Key_Up);
+    QCOMPARE(box->currentIndex(), 0);
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->currentIndex(), 1);
+    Wheel(box, 1);
+    QCOMPARE(box->currentIndex(), 0);
+    Wheel(box, -1);
+    QCOMPARE(box->currentIndex(), 1);
+    QVERIFY(ColorPicker::OpenedWith().isEmpty());
+
+    // Chosen in the list and cancelled: back to the entry before, white, not
+    // the custom colour of a fresh start (black).
+    ColorPicker::Reset();
+    box->SetValue(0xFFFFFF);
+    ColorPicker::QueueAnswer(std::nullopt);
+    ChooseInList(box, 0);
+    QCOMPARE(ColorPicker::OpenedWith(), QList<QColor>{QColor(Qt::black)});
+    QCOMPARE(box->currentText(), QStringLiteral("White"));
+    QCOMPARE(box->Value(), wordlark::ColorValue{0xFFFFFF});
+
+    // Confirmed: the picked colour is the custom one and stays selected; a
+    // later cancel keeps it.
+    ColorPicker::QueueAnswer(QColor(0x12, 0x34, 0x56));
+    ChooseInList(box, 0);
+    QCOMPARE(box->currentIndex(), 0);
+    QCOMPARE(box->Value(), wordlark::ColorValue{0x563412});
+    ColorPicker::QueueAnswer(std::nullopt);
+    ChooseInList(box, 0);
+    QCOMPARE(box->currentIndex(), 0);
+    QCOMPARE(box->Value(), wordlark::ColorValue{0x563412});
+    QCOMPARE(ColorPicker::OpenedWith().size(), 3);
+  }
+
+  void fontListsOfferTheWebFamiliesFirst() {
+    const QStringList web = {QStringLiteral("Arial"),      QStringLiteral("Verdana"),
+                             QStringLiteral("Georgia"),    QStringLiteral("Times New Roman"),
+                             QStringLiteral("Tahoma"),     QStringLiteral("Trebuchet MS"),
+                             QStringLiteral("Courier New")};
+    const struct {
+      QStringList installed;
+      QStringList local;  // what follows the separator
+    } cases[] = {
+        {{}, {}},
+        {{QStringLiteral("Nimbus Sans [urw]"), QStringLiteral("DejaVu Sans"),
+          QStringLiteral("Nimbus Sans [UKWN]"), QStringLiteral("nimbus sans"),
+          QStringLiteral("Bitstream Charter")},
+         {QStringLiteral("Bitstream Charter"), QStringLiteral("DejaVu Sans"),
+          QStringLiteral("Nimbus Sans")}},
+        {{QStringLiteral("arial"), QStringLiteral("Courier New [Monotype]"),
+          QStringLiteral("Zapf Dingbats")},
+         {QStringLiteral("Zapf Dingbats")}},
+    };
+    for (const auto& c : cases) {
+      QStringList expected = web;
+      if (!c.local.isEmpty()) {
+        expected << QString() << c.local;
+      }
+      QCOMPARE(wordlark::LetterFontFamilies(c.installed), expected);
+    }
+
+    // The boxes: the web families, a separator, this computer's families.
+    TfrmMain& w = fixture_->Window();
+    for (QComboBox* box : {static_cast<QComboBox*>(w.cbxFName), w.toolbars.front()->fontName}) {
+      for (int i = 0; i < web.size(); ++i) {
+        QCOMPARE(box->itemText(i), web[i]);
+      }
+      if (box->count() > web.size()) {
+        QCOMPARE(box->itemData(web.size(), Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("separator"));
+        QVERIFY(!box->itemText(web.size() + 1).contains(QLatin1Char('[')));
+      }
+    }
+    QCOMPARE(w.toolbars.front()->fontName->currentText(), QStringLiteral("Times New Roman"));
+
+    // A letter's font names come back as they were; an empty one selects
+    // no separator.
+    wordlark::LetterConfiguration letter = w.CollectConfiguration();
+    const QString installed = w.cbxFName->itemText(w.cbxFName->count() - 1);
+    letter.cbxFName = installed.toStdString();
+    letter.cbxTName = "georgia";
+    w.ApplyConfiguration(letter);
+    QCOMPARE(w.CollectConfiguration().cbxFName, installed.toStdString());
+    QCOMPARE(w.CollectConfiguration().cbxTName, std::string("Georgia"));
+    letter.cbxFName.clear();
+    w.ApplyConfiguration(letter);
+    QCOMPARE(w.cbxFName->currentIndex(), -1);
+    QCOMPARE(w.CollectConfiguration().cbxFName, installed.toStdString());
+  }
+
+  void enteringAStepPutsTheFocusInItsFirstField() {
+    TfrmMain& w = fixture_->Window();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const std::pair<int, QWidget*> steps[] = {
+        {1, w.prfEditor1},  {2, w.prfEditor3},    {3, w.edtFeatureTitle}, {4, w.edtTestName},
+        {5, w.prfEditor10}, {6, w.edtDirectLink}, {7, w.edtFilename},
+    };
+    for (const auto& [step, field] : steps) {
+      QTest::mouseClick(w.btnNext, Qt::LeftButton);
+      QCOMPARE(w.pgcMain->currentIndex(), step);
+      QTRY_VERIFY2(FocusIn(field), qPrintable(field->objectName()));
+    }
+    for (int step = 7; step > 0; --step) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::AltModifier);
+    }
+    QTRY_COMPARE(w.pgcMain->currentIndex(), 0);
+    QTRY_VERIFY(FocusIn(w.edtPageTitle));
+  }
+
+  // The focus given to an editor by the program (here, following a pre-flight
+  // item) comes with a caret: typing reaches the editor.
+  void anEditorFocusedByTheProgramTakesTyping() {
+    TfrmMain& w = fixture_->Window();
+    WaitForEditors(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);
+    // The list is made anew when the preview has been drawn.
+    QTRY_VERIFY_WITH_TIMEOUT(w.pagePreview->View() != nullptr && !w.pagePreview->Loading(), 30000);
+    QListWidgetItem* headline = nullptr;
+    for (int i = 0; i < w.lstPreflight->count(); ++i) {
+      if (w.lstPreflight->item(i)->text() == QStringLiteral("The main headline is empty.")) {
+        headline = w.lstPreflight->item(i);
+      }
+    }
+    QVERIFY(headline != nullptr);
+    // The list lays its items out once it is on screen.
+    QTRY_VERIFY(
+        w.lstPreflight->viewport()->rect().contains(w.lstPreflight->visualItemRect(headline)));
+    const QPoint at = w.lstPreflight->visualItemRect(headline).center();
+    // A double click: the first click, then the second one reported as such.
+    QTest::mouseClick(w.lstPreflight->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w.lstPreflight->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(w.pgcMain->currentIndex(), 1);
+    QTRY_VERIFY(FocusIn(w.prfEditor1));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Fresh"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor1->GetHtml().contains(QStringLiteral("Fresh")), 20000);
+
+    // Again with text in the editor: the caret goes to its end.
+    w.prfEditor3->SetHtml(QStringLiteral("<div>Start</div>"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->IsReady(), 30000);
+    QTest::mouseClick(w.btnNext, Qt::LeftButton);
+    QTRY_VERIFY(FocusIn(w.prfEditor3));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" end"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->GetHtml().contains(QStringLiteral("Start end")), 20000);
   }
 
   void featuresAreCreatedRefusedShownAndDeleted() {

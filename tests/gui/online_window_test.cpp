@@ -3,6 +3,8 @@
 // and a window closed while a request waits.
 #include <QApplication>
 #include <QDialog>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -96,6 +98,32 @@ class OnlineWindowTest : public QObject {
       }
       QVERIFY(Messages().isEmpty());  // the start-up run is quiet
     }
+  }
+
+  // With a welcome page the news button is on the hidden main page: the
+  // balloon waits, and opens at the button once the main page shows.
+  void theStartupBalloonWaitsForTheMainPage() {
+    WriteSettings("7", "<%%Welcome1%%><p>Hello</p><%%/Welcome1%%>\r\n");
+    auto w = MakeWindow();
+    QCOMPARE(w->pgcPrinc->currentWidget(), w->stsWelcome);
+    QTRY_VERIFY(!server_->Requests().isEmpty() &&
+                server_->Requests().last().target.endsWith("mainappupdate.inf"));
+    QVERIFY(NewsBalloon::Current() == nullptr);
+
+    // The second run of the checks after Thanks finds nothing unread: the
+    // balloon shown is the one that waited.
+    latest_ = "7^Winter\xAFOK";
+    const auto asked = server_->Requests().size();
+    QTest::mouseClick(w->btnThanks, Qt::LeftButton);
+    QTRY_VERIFY(NewsBalloon::Current() != nullptr);
+    QTRY_COMPARE(server_->Requests().size(), asked + 2);
+    const NewsBalloon* balloon = NewsBalloon::Current();
+    QVERIFY(balloon->Text().startsWith(QStringLiteral("You've Got A Message!")));
+    QVERIFY(w->btnNews->isVisible());
+    QVERIFY(w->btnNews->x() >= 0);
+    const QPoint centre = w->btnNews->mapToGlobal(w->btnNews->rect().center());
+    QVERIFY((balloon->TipPosition() - centre).manhattanLength() <= 2);
+    QVERIFY(w->geometry().contains(balloon->TipPosition()));
   }
 
   void theUpdateButtonReportsAndOffersUpdates() {
@@ -194,7 +222,7 @@ class OnlineWindowTest : public QObject {
   }
 
  private:
-  void WriteSettings(const char* lastNewsId) {
+  void WriteSettings(const char* lastNewsId, const std::string& more = {}) {
     std::string plain =
         "<%%ApplicationName%%>Crumb<%%/ApplicationName%%>\r\n"
         "<%%BranderCode%%>CC-1<%%/BranderCode%%>\r\n"
@@ -206,6 +234,7 @@ class OnlineWindowTest : public QObject {
     if (lastNewsId != nullptr) {
       plain += std::string("<%%LastNewsId%%>") + lastNewsId + "<%%/LastNewsId%%>\r\n";
     }
+    plain += more;
     WriteBytes(fixture_->Folder() / "dbsettings.dat",
                wordlark::EncipherBytes(plain, wordlark::SettingsPassPhrase));
   }

@@ -52,7 +52,8 @@ TfrmAbout::TfrmAbout(const BrandSettings& brand, QWidget* parent) : QDialog(pare
   buttons->addStretch(1);
   buttons->addWidget(editAbout);
   layout->addLayout(buttons);
-  resize(420, 320);
+  // A dialog of fixed size; shown with a parent, it opens centred over it.
+  setFixedSize(420, 320);
   connect(editAbout, &QPushButton::clicked, this, &QDialog::accept);
 
   FormCreate(brand);

@@ -71,7 +71,13 @@ FormatToolbar::FormatToolbar(int tag, Handlers& handlers, const QStringList& fam
   fontName->setMinimumContentsLength(14);
   fontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   fontName->setAccessibleName(tr("Font name"));
-  fontName->addItems(families);
+  for (const QString& family : families) {
+    if (family.isEmpty()) {
+      fontName->insertSeparator(fontName->count());
+    } else {
+      fontName->addItem(family);
+    }
+  }
   fontName->setCurrentIndex(-1);
   layout->addWidget(fontName);
   AddDivider();

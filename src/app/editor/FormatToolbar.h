@@ -66,8 +66,8 @@ class FormatToolbar : public QWidget {
   // font size.
   static const QStringList& FontSizes();
 
-  // The toolbar of editor `tag`; the font-name box offers `families`, with
-  // none selected.
+  // The toolbar of editor `tag`; the font-name box offers `families` (an
+  // empty entry is a separator line), with none selected.
   FormatToolbar(int tag, Handlers& handlers, const QStringList& families,
                 QWidget* parent = nullptr);
 

@@ -184,6 +184,30 @@
     return done;
   }
 
+  // The page gains the focus. Clicking or tabbing in places the caret; focus
+  // given by the program (a step entered, a pre-flight item followed) does
+  // not, and typing would go nowhere. Without a caret in the body, it goes to
+  // the end of the body.
+  function onPageFocus() {
+    const body = document.body;
+    if (!body || state.browseMode || !body.isContentEditable) {
+      return;
+    }
+    const selection = window.getSelection();
+    const inBody = selection.rangeCount > 0 &&
+        body.contains(selection.getRangeAt(0).commonAncestorContainer);
+    if (document.activeElement !== body) {
+      body.focus({preventScroll: inBody});
+    }
+    if (!inBody) {
+      const range = document.createRange();
+      range.selectNodeContents(body);
+      range.collapse(false);
+      selection.removeAllRanges();
+      selection.addRange(range);
+    }
+  }
+
   // In browse mode a link is handed to the widget, which opens it outside;
   // the view itself never follows it.
   function onLinkClick(event) {
@@ -208,6 +232,7 @@
   document.addEventListener('click', onLinkClick, true);
   document.addEventListener('auxclick', onLinkClick, true);
   document.addEventListener('input', () => report('changed'), true);
+  window.addEventListener('focus', onPageFocus);
   observe();
 
   new QWebChannel(qt.webChannelTransport, (channel) => {

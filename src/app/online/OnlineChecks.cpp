@@ -1,5 +1,6 @@
 #include "online/OnlineChecks.h"
 
+#include <QEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
@@ -31,12 +32,14 @@ OnlineChecks::OnlineChecks(QWidget* window, const BrandSettings& brand,
     newsButton->setEnabled(!busy);
     updateButton->setEnabled(!busy);
   });
+  newsButton_->installEventFilter(this);
 }
 
 void OnlineChecks::Close() {
   // A request in flight ends now; the sequence waiting for it sees closing_
   // and goes no further.
   closing_ = true;
+  heldBalloon_.reset();
   timer_->stop();
   client_->Disconnect();
 }
@@ -67,7 +70,28 @@ void OnlineChecks::ShowNews() {
 }
 
 void OnlineChecks::ShowBalloon(const QString& text) {
+  if (!newsButton_->isVisible()) {
+    heldBalloon_ = text;
+    return;
+  }
+  heldBalloon_.reset();
   ShowNewsBalloon(newsButton_, text);
+}
+
+bool OnlineChecks::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == newsButton_ && event->type() == QEvent::Show && heldBalloon_) {
+    // The page that holds the button is being shown; its layout settles
+    // before the queued call runs.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (heldBalloon_ && !closing_ && newsButton_->isVisible()) {
+            ShowBalloon(*heldBalloon_);
+          }
+        },
+        Qt::QueuedConnection);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void OnlineChecks::RunStartupChecks() {

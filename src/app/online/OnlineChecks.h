@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "brand/brand_settings.h"
@@ -45,10 +46,16 @@ class OnlineChecks : public QObject {
   // The update button: an update check that also says when there is nothing new.
   void CheckOnRequest();
   void CheckForUpdate(bool quiet);
+  // The balloon at the news button. While the button is not on screen (the
+  // welcome page shows, the window is not shown yet) the balloon waits, and
+  // opens once the button shows, laid out where the user sees it.
   void ShowBalloon(const QString& text);
 
   // The window closes.
   void Close();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* window_;
@@ -58,6 +65,7 @@ class OnlineChecks : public QObject {
   QTimer* timer_;
   QtHttpClient* client_ = nullptr;
   NewsList news_;
+  std::optional<QString> heldBalloon_;
   std::string updateBaseUrl_;
   bool closing_ = false;
 };

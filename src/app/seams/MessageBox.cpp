@@ -27,6 +27,21 @@ QMessageBox::StandardButton StandardButtonOf(MessageBox::Button button) {
   return QMessageBox::Ok;
 }
 
+// A message is titled with the caption of the program's main window, the
+// outermost window above `parent` (the news window's messages too).
+QString Caption(QWidget* parent) {
+  QWidget* top = parent != nullptr ? parent->window() : nullptr;
+  while (top != nullptr && top->parentWidget() != nullptr) {
+    top = top->parentWidget()->window();
+  }
+  if (top == nullptr) {
+    return QApplication::applicationName();
+  }
+  QString caption = top->windowTitle();
+  caption.remove(QLatin1String("[*]"));  // the modified mark is the window's own
+  return caption;
+}
+
 }  // namespace
 
 MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& text,
@@ -54,7 +69,7 @@ MessageBox::Button MessageBox::Show(QWidget* parent, Kind kind, const QString& t
   if (withCancel) {
     buttons |= QMessageBox::Cancel;
   }
-  QMessageBox box(icon, QApplication::applicationDisplayName(), text, buttons, parent);
+  QMessageBox box(icon, Caption(parent), text, buttons, parent);
   box.setObjectName(QStringLiteral("msgMain"));
   box.setDefaultButton(QMessageBox::Ok);
   return box.exec() == QMessageBox::Ok ? Button::Ok : Button::Cancel;

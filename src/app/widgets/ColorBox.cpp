@@ -1,6 +1,7 @@
 #include "widgets/ColorBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -123,14 +124,37 @@ void ColorBox::SetCustom(ColorValue value) {
   setItemIcon(kCustomIndex, Swatch(ToQColor(value)));
 }
 
+void ColorBox::showPopup() {
+  beforePopup_ = currentIndex();
+  QComboBox::showPopup();
+}
+
+void ColorBox::keyPressEvent(QKeyEvent* event) {
+  stepping_ = true;
+  QComboBox::keyPressEvent(event);
+  stepping_ = false;
+}
+
+void ColorBox::wheelEvent(QWheelEvent* event) {
+  stepping_ = true;
+  QComboBox::wheelEvent(event);
+  stepping_ = false;
+}
+
+// Runs when the user chooses an entry: in the list, or by stepping to it
+// with a key or the wheel on the closed box.
 void ColorBox::OnActivated(int index) {
-  if (index != kCustomIndex) {
+  if (index != kCustomIndex || stepping_) {
     return;
   }
+  const int before = beforePopup_;
+  beforePopup_ = -1;
   const auto picked = ColorPicker::GetColor(this, ToQColor(custom_), tr("Color"));
   if (picked) {
     SetCustom(ToColorValue(*picked));
     emit valueChanged();
+  } else if (before >= 0 && before != kCustomIndex) {
+    setCurrentIndex(before);
   }
 }
 

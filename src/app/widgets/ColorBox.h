@@ -11,6 +11,11 @@ namespace wordlark {
 // standard colours, 4 extended ones and the desktop's named interface colours,
 // each with a swatch. Its value is always a plain red-green-blue colour; an
 // interface colour yields its current value from the palette.
+//
+// The colour picker opens when the user chooses "Custom..." in the list (a
+// click or Enter); arrow keys and the mouse wheel on the closed box only step
+// through the entries. Cancelling the picker returns to the entry that was
+// selected before.
 class ColorBox : public QComboBox {
   Q_OBJECT
 
@@ -30,11 +35,18 @@ class ColorBox : public QComboBox {
  signals:
   void valueChanged();
 
+ protected:
+  void showPopup() override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
  private:
   void OnActivated(int index);
   void SetCustom(ColorValue value);
 
   ColorValue custom_ = 0;
+  int beforePopup_ = -1;   // the entry selected when the list opened
+  bool stepping_ = false;  // a key or the wheel is changing the entry
 };
 
 }  // namespace wordlark

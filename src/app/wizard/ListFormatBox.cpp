@@ -32,7 +32,7 @@ ListFormatBox::ListFormatBox(const Form& form, const QStringList& families, QWid
   fore->SetValue(kColorBlack);
   auto* font = new QComboBox(this);
   font->setObjectName(name("cbx", "Name"));
-  font->addItems(families);
+  AddFontFamilies(font, families);
   font->setMaxVisibleItems(20);
   SetFontBoxText(font, QString::fromLatin1(kDefaultFontName));
   auto* size = new QSpinBox(this);

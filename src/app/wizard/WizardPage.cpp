@@ -1,7 +1,11 @@
 #include "wizard/WizardPage.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
+
+#include "HtmlEditor.h"
 
 namespace wordlark {
 
@@ -19,6 +23,27 @@ QLabel* WizardPage::Note(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setWordWrap(true);
   return label;
+}
+
+QWidget* WizardPage::FirstField() const {
+  // Children come in the order they were made, which is the page's order.
+  for (QWidget* w : findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(this) || !w->isEnabled()) {
+      continue;
+    }
+    if (const auto* line = qobject_cast<QLineEdit*>(w); line != nullptr && !line->isReadOnly()) {
+      return w;
+    }
+    if (const auto* memo = qobject_cast<QPlainTextEdit*>(w);
+        memo != nullptr && !memo->isReadOnly()) {
+      return w;
+    }
+    if (const auto* editor = qobject_cast<HtmlEditor*>(w);
+        editor != nullptr && !editor->BrowseMode()) {
+      return w;
+    }
+  }
+  return nullptr;
 }
 
 void WizardPage::AddNote(const QString& text) {

@@ -27,6 +27,10 @@ class WizardPage : public QWidget {
   // A word-wrapped label: the page's notes and the labels above wide controls.
   static QLabel* Note(const QString& text, QWidget* parent);
 
+  // The first place on the page to type in, top to bottom: a text box, a
+  // memo or an editor that is shown and takes input; null when there is none.
+  QWidget* FirstField() const;
+
  protected:
   QVBoxLayout* Layout() const { return layout_; }
   void AddNote(const QString& text);

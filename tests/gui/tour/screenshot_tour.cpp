@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   }
   wordlark::PrepareWebEngineEnvironment();
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
+  QApplication::setApplicationName(QStringLiteral("Wordlark"));
   MessageBox::SetAutoAnswer(MessageBox::Button::Ok);
 
   TfrmMain window{std::filesystem::path(argv[1])};
