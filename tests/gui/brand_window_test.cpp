@@ -250,7 +250,7 @@ class BrandWindowTest : public QObject {
     TfrmMain& w = fixture_->NewWindow(Pinned({0}));
     QVERIFY(fixture_->ShowWindow());
     QTest::mouseClick(w.btnThanks, Qt::LeftButton);
-    QCOMPARE(X11Caption(w.windowTitle()), QStringLiteral("Crumb Writer v2.0"));
+    QCOMPARE(X11Caption(w.windowTitle()), QStringLiteral("Untitled[*] \u2014 Crumb Writer v2.0"));
     WithModalDialog(
         [&] { QTest::mouseClick(w.btnAbout, Qt::LeftButton); },
         [&](QDialog* about) {

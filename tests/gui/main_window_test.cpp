@@ -270,7 +270,7 @@ class MainWindowTest : public QObject {
   // item) comes with a caret: typing reaches the editor.
   void anEditorFocusedByTheProgramTakesTyping() {
     TfrmMain& w = fixture_->Window();
-    WaitForEditors(w);
+    QVERIFY(WindowFixture::WaitForEditors(w));
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.pgcMain->setCurrentIndex(w.pgcMain->count() - 1);

@@ -86,7 +86,8 @@ bool OnlineChecks::eventFilter(QObject* watched, QEvent* event) {
         this,
         [this] {
           if (heldBalloon_ && !closing_ && newsButton_->isVisible()) {
-            ShowBalloon(*heldBalloon_);
+            const QString text = *heldBalloon_;  // ShowBalloon lets go of the held one
+            ShowBalloon(text);
           }
         },
         Qt::QueuedConnection);
