@@ -80,7 +80,7 @@ TEST(Preflight, EachItemAppearsWithItsValueAndGoesAgain) {
        output,
        {K::kEmptyHeadline}},
       {"headline that is a picture",
-       [](auto& l) { l.prfEditor1.SetHtml("<IMG src=\"x.png\">"); },
+       [](auto& l) { l.prfEditor1.SetHtml("<IMG src=\"https://example.com/x.png\">"); },
        output,
        {}},
       {"headline that is a rule or a table",
@@ -138,6 +138,21 @@ TEST(Preflight, EachItemAppearsWithItsValueAndGoesAgain) {
        },
        output,
        {}},
+      {"pictures in the text that are files or on the web",
+       [&](auto& l) {
+         l.prfEditor2.SetHtml("<img src=\"head.png\"><IMG SRC='file://" + dir.path().string() +
+                              "/head.png'><img src=https://example.com/x.png>");
+         l.prfEditor11.SetHtml("<img src=\"data:image/png;base64,AAAA\">");
+       },
+       output,
+       {}},
+      {"pictures in the text that are missing, each once per section",
+       [](auto& l) {
+         l.prfEditor3.SetHtml("<img src=\"/nowhere/x.png\"><img src=\"/nowhere/x.png\">");
+         l.prfEditor10.SetHtml("<p><img alt=a src=file:///nowhere/y.png></p>");
+       },
+       output,
+       {K::kMissingPicture, K::kMissingPicture}},
       {"PayPal only",
        [](auto& l) {
          l.edtDirectLink.clear();
@@ -178,6 +193,18 @@ TEST(Preflight, MessagesNameTheValueAndWhereThePageGoes) {
             "The output file name \"sub/../page.html\" names no folder of its "
             "own, so the page will be saved as \"" +
                 (dir / "page.html").string() + "\".");
+}
+
+TEST(Preflight, AMissingPictureInTheTextNamesItsSection) {
+  TempDir dir;
+  LetterConfiguration l = GoodLetter(dir);
+  l.prfEditor11.SetHtml("<img src=\"file:///nowhere/my%20pic.png\">");
+  const auto items = PreflightCheck(l, (dir / "page.html").string(), dir.path());
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].control, "prfEditor11");
+  EXPECT_EQ(items[0].message,
+            "The picture \"file:///nowhere/my%20pic.png\" in the P.S. is not a file on this "
+            "computer, so the page shows no picture there.");
 }
 
 TEST(Preflight, HiddenTextAndRelativeWebsitesNameTheFieldAndTheText) {

@@ -390,6 +390,143 @@ TEST(RenderLetter, PicturesThatShareANameGetNamesOfTheirOwn) {
   }
 }
 
+// Pictures inside the sections go beside the page like those of the boxes.
+// Each case starts from the same folder ("@" stands for it):
+//   a/photo.jpg  b/photo.jpg  pics/my pic.png  pics/c&d.png   elsewhere
+//   site/here.png                                            beside the page
+TEST(RenderLetter, PicturesInTheSectionsGoBesideThePage) {
+  struct Case {
+    const char* what;
+    const char* header;                   // the header picture box
+    std::array<const char*, 2> html;      // the introduction paragraph, the product introduction
+    std::array<const char*, 2> expected;  // the same in the page
+    std::vector<const char*> shown;       // the names the preview serves
+    std::map<std::string, std::string> beside;  // files in site/ afterwards
+    std::vector<const char*> failed;            // pictures reported by Finish
+  } cases[] = {
+      {"two files, one name",
+       "",
+       {"<p><img src=\"@/a/photo.jpg\"></p>", "<img src=\"@/b/photo.jpg\" alt=\"B\">"},
+       {"<p><img src=\"photo.jpg\"></p>", "<img src=\"photo-2.jpg\" alt=\"B\">"},
+       {"photo.jpg", "photo-2.jpg"},
+       {{"photo.jpg", "A"}, {"photo-2.jpg", "B"}},
+       {}},
+      {"a file: address with an escape",
+       "",
+       {"<img src=\"file://@/pics/my%20pic.png\">",
+        "<img src='file://localhost@/pics/c&amp;d.png'>"},
+       {"<img src=\"my%20pic.png\">", "<img src='c%26d.png'>"},
+       {"my pic.png", "c&d.png"},
+       {{"my pic.png", "PIC"}, {"c&d.png", "CD"}},
+       {}},
+      {"one file in both sections and twice in one, written three ways",
+       "",
+       {"<img src=\"@/a/photo.jpg\">",
+        "<IMG SRC=file://@/a/photo.jpg>x<Img alt=y sRc = '@/a/photo.jpg' />"},
+       {"<img src=\"photo.jpg\">", "<IMG SRC=photo.jpg>x<Img alt=y sRc = 'photo.jpg' />"},
+       {"photo.jpg"},
+       {{"photo.jpg", "A"}},
+       {}},
+      {"web and data: addresses stay",
+       "",
+       {"<img src=\"https://example.com/a.jpg\"><img src=//cdn.example.com/b.jpg>",
+        "<img src=\"data:image/png;base64,AAAA\"><img src=\"\">"},
+       {"<img src=\"https://example.com/a.jpg\"><img src=//cdn.example.com/b.jpg>",
+        "<img src=\"data:image/png;base64,AAAA\"><img src=\"\">"},
+       {},
+       {},
+       {}},
+      {"a missing file stays and is reported once",
+       "",
+       {"<img src=\"@/gone.jpg\">", "<img src=\"file://@/gone.jpg\"><img src=\"@/a/photo.jpg\">"},
+       {"<img src=\"@/gone.jpg\">", "<img src=\"file://@/gone.jpg\"><img src=\"photo.jpg\">"},
+       {"photo.jpg"},
+       {{"photo.jpg", "A"}},
+       {"@/gone.jpg"}},
+      {"relative paths, one already beside the page",
+       "",
+       {"<img src=\"site/here.png\">", "<img alt=x src='pics/my pic.png' >"},
+       {"<img src=\"here.png\">", "<img alt=x src='my%20pic.png' >"},
+       {"here.png", "my pic.png"},
+       {{"here.png", "HERE"}, {"my pic.png", "PIC"}},
+       {}},
+      {"a box and a section share a name",
+       "a/photo.jpg",
+       {"<img src=\"@/b/photo.jpg\">", "<img src=\"@/pics/my%20pic.png\">"},
+       {"<img src=\"photo-2.jpg\">", "<img src=\"my%20pic.png\">"},
+       {"photo.jpg", "photo-2.jpg", "my pic.png"},
+       {{"photo.jpg", "A"}, {"photo-2.jpg", "B"}, {"my pic.png", "PIC"}},
+       {}},
+      {"markup that is no picture",
+       "",
+       {"<!-- <img src=\"@/a/photo.jpg\"> --><a title=\"<img src=@/a/photo.jpg>\">x</a>",
+        "<img data-src=\"@/a/photo.jpg\" src=\"https://e.example/x.png\">"
+        "<script>'<img src=@/a/photo.jpg>'</script><img src=\"@/b/photo.jpg\""},
+       {"<!-- <img src=\"@/a/photo.jpg\"> --><a title=\"<img src=@/a/photo.jpg>\">x</a>",
+        "<img data-src=\"@/a/photo.jpg\" src=\"https://e.example/x.png\">"
+        "<script>'<img src=@/a/photo.jpg>'</script><img src=\"@/b/photo.jpg\""},
+       {},
+       {},
+       {}},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string at = dir.path().string();
+    const auto fill = [&at](std::string text) { return ReplaceAll(text, "@", at); };
+    for (const char* folder : {"a", "b", "pics", "site"}) {
+      std::filesystem::create_directories(dir / folder);
+    }
+    const std::pair<const char*, const char*> files[] = {
+        {"a/photo.jpg", "A"},   {"b/photo.jpg", "B"},      {"pics/my pic.png", "PIC"},
+        {"pics/c&d.png", "CD"}, {"site/here.png", "HERE"},
+    };
+    for (const auto& [name, content] : files) {
+      WriteBytes(dir / name, content);
+    }
+    WriteBytes(dir / "t.tem", "%%HEADERPICTURE%%|%%OPENING%%|%%INTRODUCTION%%");
+    LetterConfiguration l;
+    l.edtHeaderPicture = c.header;
+    l.prfEditor2.SetHtml(fill(c.html[0]));
+    l.prfEditor3.SetHtml(fill(c.html[1]));
+    const std::string header = *c.header ? "<img border=0 src=photo.jpg><br><br>" : std::string();
+    const std::string page =
+        header + "|" + fill(c.expected[0]) + "|" + fill(c.expected[1]) + "\r\n";
+
+    RenderContext preview{dir / "t.tem", "site/page.html", dir.path()};
+    preview.copy_pictures = false;
+    const RenderedLetter shown = RenderLetter(l, preview);
+    EXPECT_EQ(shown.page, page) << c.what;
+    std::vector<std::string> names;
+    for (const LocalPicture& picture : shown.local_pictures) {
+      names.push_back(picture.name);
+      EXPECT_TRUE(std::filesystem::is_regular_file(picture.source)) << c.what;
+    }
+    EXPECT_EQ(names, std::vector<std::string>(c.shown.begin(), c.shown.end())) << c.what;
+    EXPECT_TRUE(shown.failed_pictures.empty()) << c.what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "site"), {}), 1) << c.what;
+
+    const RenderedLetter written = RenderLetter(l, {dir / "t.tem", "site/page.html", dir.path()});
+    EXPECT_EQ(written.page, page) << c.what;
+    std::size_t files_beside = 0;
+    for (const auto& [name, content] : c.beside) {
+      EXPECT_EQ(ReadBytes(dir / "site" / name), content) << c.what << ": " << name;
+      files_beside += name == "here.png" ? 0 : 1;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "site"), {}),
+              static_cast<std::ptrdiff_t>(files_beside + 1))
+        << c.what;
+    std::vector<std::string> failed;
+    for (const PictureProblem& problem : written.failed_pictures) {
+      failed.push_back(problem.source.string());
+    }
+    std::vector<std::string> expected_failed;
+    for (const char* source : c.failed) {
+      expected_failed.push_back(fill(source));
+    }
+    EXPECT_EQ(failed, expected_failed) << c.what;
+  }
+}
+
 TEST(RenderLetter, StopsBeforeThePageOutgrowsItsBound) {
   TempDir dir;
   WriteBytes(dir / "t.tem", "%%PAGETITLE%%%%HEADERPICTURE%%");
@@ -444,9 +581,11 @@ TEST(FinishLetter, NeverReplacesAFileTheLetterIsMadeFrom) {
   WriteBytes(dir / "t.tem", "%%HEADERPICTURE%%%%FOOTERPICTURE%%");
   WriteBytes(dir / "pics/head.png", "HEAD");
   WriteBytes(dir / "pics/foot.png", "FOOT");
+  WriteBytes(dir / "pics/intro.png", "INTRO");
   LetterConfiguration l;
   l.edtHeaderPicture = "pics/head.png";
   l.edtFooterPicture = "pics/foot.png";
+  l.prfEditor3.SetHtml("<img src=\"pics/intro.png\">");
   SaveConfiguration(dir / "letter.set", l);
   const std::string letter_bytes = ReadBytes(dir / "letter.set");
   std::filesystem::create_symlink(dir / "letter.set", dir / "site/link.set");
@@ -461,6 +600,7 @@ TEST(FinishLetter, NeverReplacesAFileTheLetterIsMadeFrom) {
       {"t.tem", dir / "t.tem", "the template the page is made from"},
       {"pics/head.png", dir / "pics/head.png", "the header picture"},
       {"pics/../pics/foot.png", dir / "pics/../pics/foot.png", "the footer picture"},
+      {"pics/intro.png", dir / "pics/intro.png", "a picture in the product introduction"},
   };
   for (const auto& c : cases) {
     const FinishOutcome outcome =

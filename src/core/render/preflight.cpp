@@ -1,11 +1,13 @@
 #include "render/preflight.h"
 
+#include <set>
 #include <system_error>
 
 #include "letter/html_body.h"
 #include "letter/list_items.h"
 #include "render/catalogue.h"
 #include "render/renderer.h"
+#include "render/text_pictures.h"
 #include "util/text.h"
 
 namespace wordlark {
@@ -139,6 +141,24 @@ struct Picture {
   const std::string* typed;
 };
 
+// The pictures of a section that name a file on this computer that is not
+// there, each once.
+void CheckSectionPictures(const LetterSection& section, const std::filesystem::path& base_folder,
+                          std::vector<PreflightItem>& items) {
+  std::set<std::string> seen;
+  for (const HtmlPictureSource& src : HtmlPictureSources(section.editor->body())) {
+    const std::filesystem::path file = TextPicturePath(src.src, base_folder);
+    std::error_code ec;
+    if (file.empty() || std::filesystem::is_regular_file(file, ec) ||
+        !seen.insert(src.src).second) {
+      continue;
+    }
+    items.push_back({PreflightKind::kMissingPicture, section.control,
+                     "The picture \"" + src.src + "\" in " + section.what +
+                         " is not a file on this computer, so the page shows no picture there."});
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> HiddenTagTexts(std::string_view text) {
@@ -207,6 +227,10 @@ std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
     items.push_back({PreflightKind::kEmptyHeadline, "prfEditor1", "The main headline is empty."});
   }
   CheckHiddenText({"The sub headline", "edtAttention", letter.edtAttention}, items);
+  const auto sections = LetterSections(letter);
+  for (std::size_t i = 0; i < 3; ++i) {  // steps 2 and 3
+    CheckSectionPictures(sections[i], base_folder, items);
+  }
 
   for (std::size_t i = 0; i < letter.FeatureList.size(); ++i) {
     const FeatureFields f = DecodeFeatureItem(letter.FeatureList[i]);
@@ -226,6 +250,10 @@ std::vector<PreflightItem> PreflightCheck(const LetterConfiguration& letter,
                            " does not begin with \"https://\" or \"http://\", so its link "
                            "leads to a file beside the page instead of that website."});
     }
+  }
+
+  for (std::size_t i = 3; i < sections.size(); ++i) {  // step 6
+    CheckSectionPictures(sections[i], base_folder, items);
   }
 
   if (IsBlankText(letter.edtDirectLink) && IsBlankText(letter.edtClickBankName) &&

@@ -13,7 +13,8 @@
 namespace wordlark {
 
 enum class PreflightKind {
-  kMissingPicture,       // a picture that is neither a file nor a web address
+  kMissingPicture,       // a picture that is neither a file nor a web address, or a
+                         // picture in a section that names a file that is not there
   kEmptyHeadline,        // the main headline shows nothing
   kHiddenText,           // a plain-text value holds a "<" that the page takes for markup
   kRelativeWebsite,      // a testimonial's website without a scheme: a link beside the page

@@ -1,14 +1,20 @@
 // RenderLetter: template in, page text out, local pictures copied beside it.
 #include "render/renderer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
+#include <map>
+#include <optional>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "letter/list_items.h"
 #include "render/catalogue.h"
+#include "render/text_pictures.h"
 #include "util/codepage.h"
 #include "util/error.h"
 #include "util/file_io.h"
@@ -225,13 +231,6 @@ std::string FeaturesBlock(const LetterConfiguration& l, std::size_t limit,
   return text;
 }
 
-std::string SectionHtml(const EditorDocument& editor) {
-  if (editor.GetBodyHtml() == kEmptyEditorBody) {
-    return {};
-  }
-  return CleanEditorHtml(editor.GetHtml());
-}
-
 // A file name as it can stand in an unquoted src attribute and be read back
 // as the same relative address: blanks, quotes and the characters that end
 // the attribute or change the address are percent-encoded.
@@ -289,13 +288,30 @@ constexpr std::size_t kPictureSlots = 3;
 // Where a local picture goes beside the page.
 struct PlannedPicture {
   std::filesystem::path source;  // empty: not a local picture
+  std::string own_name;          // the file name it has where it is
   std::string name;              // its file name beside the page
   std::filesystem::path target;  // the file of that name beside the page
   bool in_place = false;         // the source already is that file
-  bool copy = false;             // the first box with this picture copies it
+  bool copy = false;             // the first use of this picture copies it
 };
 
-using PicturePlan = std::array<PlannedPicture, kPictureSlots>;
+// A picture in a section's HTML that goes beside the page: where its src
+// value stands, and which planned picture it is.
+struct TextPictureUse {
+  std::size_t begin;
+  std::size_t end;
+  std::size_t picture;
+};
+
+struct PicturePlan {
+  // The three boxes first (an empty source where a box names no file), then
+  // the files the sections' pictures name, each once, as they are met.
+  std::vector<PlannedPicture> pictures;
+  std::array<std::vector<TextPictureUse>, 5> sections;
+  // Pictures of the sections that name a local file that is not there, each
+  // once.
+  std::vector<std::filesystem::path> missing;
+};
 
 std::array<const std::string*, kPictureSlots> TypedPictures(const LetterConfiguration& l) {
   return {&l.edtHeaderPicture, &l.edtCoverPicture, &l.edtFooterPicture};
@@ -315,6 +331,51 @@ std::string NumberedName(std::string_view name, int n) {
   return numbered;
 }
 
+// A file as the file system knows it, whatever the path it is reached by.
+using FileId = std::pair<dev_t, ino_t>;
+
+std::optional<FileId> IdOf(const std::filesystem::path& file) {
+  struct stat s {};
+  if (file.empty() || stat(file.c_str(), &s) != 0) {
+    return std::nullopt;
+  }
+  return FileId{s.st_dev, s.st_ino};
+}
+
+// The files the sections' pictures name, and where their src values stand.
+void CollectTextPictures(const LetterConfiguration& l, const RenderContext& context,
+                         PicturePlan& plan) {
+  std::map<std::string, std::size_t> planned;  // a path met before: its picture
+  std::set<std::string> missing;
+  const auto sections = LetterSections(l);
+  for (std::size_t s = 0; s < sections.size(); ++s) {
+    StopIfCancelled(context.cancel);
+    for (const HtmlPictureSource& src : HtmlPictureSources(sections[s].editor->body())) {
+      std::filesystem::path path = TextPicturePath(src.src, context.base_folder);
+      if (path.empty()) {
+        continue;  // a web or data: address: the page keeps it
+      }
+      const std::string key = path.string();
+      auto found = planned.find(key);
+      if (found == planned.end()) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+          if (missing.insert(key).second) {
+            plan.missing.push_back(std::move(path));
+          }
+          continue;
+        }
+        PlannedPicture picture;
+        picture.own_name = path.filename().string();
+        picture.source = std::move(path);
+        plan.pictures.push_back(std::move(picture));
+        found = planned.emplace(key, plan.pictures.size() - 1).first;
+      }
+      plan.sections[s].push_back({src.begin, src.end, found->second});
+    }
+  }
+}
+
 // The names of the local pictures beside the page (see LocalPicture).
 PicturePlan PlanPictures(const LetterConfiguration& l, const RenderContext& context) {
   const std::filesystem::path page = ResolveUserPath(context.output_file, context.base_folder);
@@ -323,56 +384,65 @@ PicturePlan PlanPictures(const LetterConfiguration& l, const RenderContext& cont
   const auto typed = TypedPictures(l);
 
   PicturePlan plan;
-  std::vector<std::filesystem::path> sources = {context.letter_file, context.template_file};
+  plan.pictures.resize(kPictureSlots);
   for (std::size_t i = 0; i < kPictureSlots; ++i) {
-    plan[i].source = LocalPictureFile(*typed[i], context.base_folder);
-    sources.push_back(plan[i].source);
+    plan.pictures[i].source = LocalPictureFile(*typed[i], context.base_folder);
+    plan.pictures[i].own_name = PictureFileName(*typed[i]);
+  }
+  CollectTextPictures(l, context, plan);
+
+  std::set<FileId> sources;
+  for (const auto& file : {context.letter_file, context.template_file}) {
+    if (const auto id = IdOf(file)) {
+      sources.insert(*id);
+    }
+  }
+  std::vector<std::optional<FileId>> ids;
+  for (const PlannedPicture& picture : plan.pictures) {
+    ids.push_back(IdOf(picture.source));
+    if (ids.back()) {
+      sources.insert(*ids.back());
+    }
   }
   const auto is_source = [&](const std::filesystem::path& file) {
-    for (const auto& source : sources) {
-      if (!source.empty() && IsSameFile(file, source)) {
-        return true;
-      }
-    }
-    return false;
+    const auto id = IdOf(file);
+    return id && sources.contains(*id);
   };
 
-  for (std::size_t i = 0; i < kPictureSlots; ++i) {
-    PlannedPicture& picture = plan[i];
+  std::map<FileId, std::size_t> first_use;  // a file planned before: its picture
+  std::set<std::string> taken;
+  for (std::size_t i = 0; i < plan.pictures.size(); ++i) {
+    PlannedPicture& picture = plan.pictures[i];
     if (picture.source.empty()) {
       continue;
     }
-    // The same picture in two boxes is one file beside the page.
-    bool seen = false;
-    for (std::size_t j = 0; j < i && !seen; ++j) {
-      if (!plan[j].source.empty() && IsSameFile(plan[j].source, picture.source)) {
-        picture.name = plan[j].name;
-        picture.target = plan[j].target;
-        picture.in_place = plan[j].in_place;
-        seen = true;
+    // The same picture used twice is one file beside the page.
+    if (ids[i]) {
+      const auto [seen, first] = first_use.emplace(*ids[i], i);
+      if (!first) {
+        const PlannedPicture& earlier = plan.pictures[seen->second];
+        picture.name = earlier.name;
+        picture.target = earlier.target;
+        picture.in_place = earlier.in_place;
+        continue;
       }
     }
-    if (seen) {
-      continue;
-    }
-    const std::string own(PictureFileName(*typed[i]));
-    if (IsSameFile(picture.source, folder / own)) {
+    const std::string& own = picture.own_name;
+    if (ids[i] && IdOf(folder / own) == ids[i]) {
       picture.name = own;
       picture.in_place = true;
     } else {
       for (int n = 1;; ++n) {
         std::string candidate = n == 1 ? own : NumberedName(own, n);
-        bool free = candidate != page_name && !is_source(folder / candidate);
-        for (std::size_t j = 0; j < i && free; ++j) {
-          free = plan[j].name != candidate;
-        }
-        if (free) {
+        if (candidate != page_name && !taken.contains(candidate) &&
+            !is_source(folder / candidate)) {
           picture.name = std::move(candidate);
           break;
         }
       }
       picture.copy = true;
     }
+    taken.insert(picture.name);
     picture.target = folder / picture.name;
   }
   return plan;
@@ -400,10 +470,38 @@ std::string PictureHtml(std::string_view typed, PictureSlot slot, const PlannedP
   return html;
 }
 
+// A section's content with the addresses of its local pictures replaced by
+// their names beside the page; everything else as it stands.
+std::string SectionBody(const EditorDocument& editor, const std::vector<TextPictureUse>& uses,
+                        const PicturePlan& plan) {
+  const std::string& body = editor.body();
+  if (uses.empty()) {
+    return body;
+  }
+  std::string out;
+  out.reserve(body.size());
+  std::size_t at = 0;
+  for (const TextPictureUse& use : uses) {
+    out.append(body, at, use.begin - at);
+    out += FileNameReference(plan.pictures[use.picture].name);
+    at = use.end;
+  }
+  out.append(body, at);
+  return out;
+}
+
+std::string SectionHtml(const EditorDocument& editor, const std::vector<TextPictureUse>& uses,
+                        const PicturePlan& plan) {
+  if (editor.GetBodyHtml() == kEmptyEditorBody) {
+    return {};
+  }
+  return CleanEditorHtml(EditorDocumentHtml(SectionBody(editor, uses, plan)));
+}
+
 // Copies the pictures beside the page; a copy that is already up to date is
 // left alone.
 void CopyPictures(const PicturePlan& plan, RenderedLetter& result) {
-  for (const PlannedPicture& picture : plan) {
+  for (const PlannedPicture& picture : plan.pictures) {
     if (!picture.copy || SameContent(picture.source, picture.target)) {
       continue;
     }
@@ -467,6 +565,15 @@ std::vector<LetterSource> LetterSources(const LetterConfiguration& l,
       sources.push_back({std::move(file), what[i]});
     }
   }
+  for (const LetterSection& section : LetterSections(l)) {
+    for (const HtmlPictureSource& src : HtmlPictureSources(section.editor->body())) {
+      std::filesystem::path file = TextPicturePath(src.src, context.base_folder);
+      std::error_code ec;
+      if (!file.empty() && std::filesystem::is_regular_file(file, ec)) {
+        sources.push_back({std::move(file), std::string("a picture in ") + section.what});
+      }
+    }
+  }
   return sources;
 }
 
@@ -489,14 +596,17 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
   const PicturePlan pictures = PlanPictures(l, context);
 
   page.Replace("%%PAGETITLE%%", l.edtPageTitle);
+  const auto section = [&](std::size_t i) {
+    return SectionHtml(*LetterSections(l)[i].editor, pictures.sections[i], pictures);
+  };
   page.Replace("%%HEADERPICTURE%%",
-               PictureHtml(l.edtHeaderPicture, PictureSlot::kHeader, pictures[0]));
+               PictureHtml(l.edtHeaderPicture, PictureSlot::kHeader, pictures.pictures[0]));
   page.Replace("%%ECOVERPICTURE%%",
-               PictureHtml(l.edtCoverPicture, PictureSlot::kCover, pictures[1]));
+               PictureHtml(l.edtCoverPicture, PictureSlot::kCover, pictures.pictures[1]));
   page.Replace("%%MAINBGCOLOR%%", ColorToHex(l.cbxMainBgColor));
   page.Replace("%%FOOTERPICTURE%%",
-               PictureHtml(l.edtFooterPicture, PictureSlot::kFooter, pictures[2]));
-  page.ReplaceWith("%%ORDERHEADLINE%%", [&] { return SectionHtml(l.prfEditor1); });
+               PictureHtml(l.edtFooterPicture, PictureSlot::kFooter, pictures.pictures[2]));
+  page.ReplaceWith("%%ORDERHEADLINE%%", [&] { return section(0); });
   page.Replace("%%FROMFULLNAME%%", l.edtFullName.empty() ? std::string()
                                                          : "<font face=Arial size=2><b>From: </b>" +
                                                                l.edtFullName + "</font>");
@@ -506,13 +616,12 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
                                       : "<font face=Arial size=2><b>Current Date: </b>" +
                                             l.edtCurrentDate + "</font><br>");
   page.Replace("%%ATTENTION%%", l.edtAttention);
-  page.ReplaceWith("%%OPENING%%", [&] { return SectionHtml(l.prfEditor2); });
-  page.ReplaceWith("%%INTRODUCTION%%", [&] { return SectionHtml(l.prfEditor3); });
-  page.ReplaceWith("%%CLOSING%%", [&] { return SectionHtml(l.prfEditor10); });
+  page.ReplaceWith("%%OPENING%%", [&] { return section(1); });
+  page.ReplaceWith("%%INTRODUCTION%%", [&] { return section(2); });
+  page.ReplaceWith("%%CLOSING%%", [&] { return section(3); });
   page.ReplaceWith("%%PS%%", [&] {
-    return l.prfEditor11.GetBodyHtml() == kEmptyEditorBody
-               ? std::string()
-               : "<b>P.S.- </b>" + CleanEditorHtml(l.prfEditor11.GetHtml());
+    return l.prfEditor11.GetBodyHtml() == kEmptyEditorBody ? std::string()
+                                                           : "<b>P.S.- </b>" + section(4);
   });
   page.ReplaceWith("%%ORDERCODE%%", [&] {
     std::string order;
@@ -548,13 +657,19 @@ RenderedLetter RenderLetter(const LetterConfiguration& l, const RenderContext& c
   StopIfCancelled(context.cancel);
   result.page = page.Take();
 
-  for (std::size_t i = 0; i < kPictureSlots; ++i) {
-    if (!pictures[i].source.empty()) {
-      result.local_pictures.push_back({pictures[i].name, pictures[i].source});
+  for (const PlannedPicture& picture : pictures.pictures) {
+    if (!picture.source.empty()) {
+      result.local_pictures.push_back({picture.name, picture.source});
     }
   }
   if (context.copy_pictures) {
     CopyPictures(pictures, result);
+    const std::filesystem::path folder =
+        ResolveUserPath(context.output_file, context.base_folder).parent_path();
+    for (const std::filesystem::path& missing : pictures.missing) {
+      result.failed_pictures.push_back(
+          {missing, folder / missing.filename(), "There is no such file."});
+    }
   }
   return result;
 }

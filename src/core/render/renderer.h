@@ -3,7 +3,8 @@
 // fixed order, each in the whole page as it stands at that moment, so text
 // inserted early is searched by every later replacement. The features, the
 // testimonials and the order blocks are built from fixed HTML fragments, and
-// pictures picked from the local disk are copied beside the output page.
+// pictures picked from the local disk, in the picture boxes or inside the
+// rich-text sections, are copied beside the output page.
 //
 // The page never grows past a bound: each replacement's result is measured
 // before it is made, so a letter whose texts hold placeholders that multiply
@@ -64,12 +65,17 @@ struct RenderContext {
 };
 
 // A picture from the local disk: the page names it by `name`, the file name
-// it gets beside the page, and `source` is where it is now.
+// it gets beside the page, and `source` is where it is now. It is named in a
+// picture box, or by the src of an <img> in a rich-text section (a path or a
+// file: address; see TextPicturePath), whose src in the page becomes the
+// name.
 //
 // The name is the picture's own file name unless that would put two pictures
 // on one file or a copy on a file the letter is made from: then "logo-2.jpg",
 // "logo-3.jpg", ... A picture that already is the file beside the page keeps
-// its name and is used in place. The names depend only on the letter and its
+// its name and is used in place, and one file used several times is one
+// picture. The boxes are named first, then the sections' pictures in the
+// order of the wizard's steps. The names depend only on the letter and its
 // files, so rendering twice gives the same names.
 struct LocalPicture {
   std::string name;
@@ -77,7 +83,7 @@ struct LocalPicture {
 };
 
 // A local picture that the page refers to but that could not be copied beside
-// it.
+// it; for a picture in a section, also one whose file is not there.
 struct PictureProblem {
   std::filesystem::path source;
   std::filesystem::path target;
@@ -96,7 +102,8 @@ struct RenderedLetter {
   // the template was not found.
   std::string page;
   std::vector<PictureProblem> failed_pictures;
-  // The local pictures the page refers to, in the order of the picture boxes.
+  // The local pictures the page refers to: those of the picture boxes in their
+  // order, then each file the sections' pictures name once.
   std::vector<LocalPicture> local_pictures;
 };
 
@@ -118,7 +125,7 @@ struct LetterSource {
 };
 
 // The letter's file (when the context names one), the template and the local
-// pictures.
+// pictures, those in the sections included.
 std::vector<LetterSource> LetterSources(const LetterConfiguration& letter,
                                         const RenderContext& context);
 
