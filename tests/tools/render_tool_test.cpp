@@ -4,6 +4,7 @@
 
 #include "letter/config_file.h"
 #include "test_support.h"
+#include "util/text.h"
 
 namespace wordlark {
 namespace {
@@ -110,6 +111,38 @@ TEST(RenderTool, PicturesComeFromTheLettersFolder) {
           .status,
       0);
   EXPECT_TRUE(ReadBytes(dir / "work/out/b.html").starts_with("B "));
+}
+
+TEST(RenderTool, PicturesInTheTextGoBesideThePage) {
+  TempDir dir;
+  fs::create_directories(dir / "letter/pics");
+  fs::create_directories(dir / "letter/more pics");
+  fs::create_directories(dir / "templates");
+  fs::create_directories(dir / "out");
+  WriteBytes(dir / "letter/pics/photo.jpg", "ONE");
+  WriteBytes(dir / "letter/more pics/photo.jpg", "TWO");
+  WriteBytes(dir / "templates/t.tem", "%%HEADERPICTURE%%|%%INTRODUCTION%%|%%PS%%");
+  const std::string other = "file://" + ReplaceAll((dir / "letter/more pics").string(), " ", "%20");
+  LetterConfiguration letter;
+  letter.edtHeaderPicture = "pics/photo.jpg";
+  letter.prfEditor3.SetHtml("<p><img src=\"pics/photo.jpg\" alt=\"One\"> and <IMG SRC='" + other +
+                            "/photo.jpg'></p><img src=\"https://example.com/web.jpg\">");
+  letter.prfEditor11.SetHtml("<img src=gone.jpg>");
+  SaveConfiguration(dir / "letter/letter.set", letter);
+
+  const ToolRun run = Render("--templates templates letter/letter.set out/page.html", dir.path());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadBytes(dir / "out/page.html"),
+            "<img border=0 src=photo.jpg><br><br>|<p><img src=\"photo.jpg\" alt=\"One\"> and "
+            "<IMG SRC='photo-2.jpg'></p><img src=\"https://example.com/web.jpg\">|"
+            "<b>P.S.- </b><img src=gone.jpg>\r\n");
+  EXPECT_EQ(ReadBytes(dir / "out/photo.jpg"), "ONE");
+  EXPECT_EQ(ReadBytes(dir / "out/photo-2.jpg"), "TWO");
+  // The missing picture is a warning; the page is written all the same.
+  EXPECT_NE(run.err.find("letter.set: warning: The picture \"" +
+                         (dir / "letter/gone.jpg").string() + "\" could not be copied"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST(RenderTool, FailuresLeaveNoOutput) {
