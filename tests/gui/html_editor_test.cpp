@@ -1,8 +1,11 @@
 #include <signal.h>
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QColor>
+#include <QDropEvent>
 #include <QImage>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -397,6 +400,81 @@ class HtmlEditorTest : public QObject {
   }
 
   // Pictures from the web show; the page cannot read the local disk.
+  // A picture goes in at the caret with its description; files of pictures
+  // pasted or dropped from the file manager go in as pictures with their
+  // paths, and nothing else does.
+  void picturesGoInAtTheCaretAndFromTheFileManager() {
+    wordlark::test::TempDir dir;
+    const QString photo = QString::fromStdString((dir / "my photo.png").string());
+    const QString notes = QString::fromStdString((dir / "notes.txt").string());
+    QVERIFY(QImage(3, 2, QImage::Format_RGB32).save(photo));
+    wordlark::test::WriteBytes(dir / "notes.txt", "text");
+
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p id=\"a\">one</p><p id=\"b\">two</p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QVERIFY(ShowFocused(editor));
+    Eval(editor, QStringLiteral("{ const r = document.createRange();"
+                                "  r.selectNodeContents(document.getElementById('a'));"
+                                "  r.collapse(false); const s = window.getSelection();"
+                                "  s.removeAllRanges(); s.addRange(r); }"));
+    editor.InsertPicture(QStringLiteral("  https://example.com/x.png "),
+                         QStringLiteral("A \"dot\" & more"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        StripDocumentFrame(editor.GetHtml()),
+        QStringLiteral("<p id=\"a\">one<img src=\"https://example.com/x.png\" alt=\"A "
+                       "&quot;dot&quot; &amp; more\"></p><p id=\"b\">two</p>"),
+        kTimeout);
+    const QString before = editor.GetHtml();
+    editor.InsertPicture(QStringLiteral(" "), QStringLiteral("nothing"));
+
+    // Pasted: the picture files of the clipboard, at the caret.
+    PlaceCaretAtEnd(editor);
+    auto* copied = new QMimeData;
+    copied->setUrls({QUrl::fromLocalFile(photo), QUrl::fromLocalFile(notes)});
+    QGuiApplication::clipboard()->setMimeData(copied);
+    QTest::keyClick(ViewOf(editor)->focusProxy(), Qt::Key_V, Qt::ControlModifier);
+    const QString pasted = QStringLiteral("<img src=\"%1\">").arg(photo);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        editor.GetHtml().endsWith(QStringLiteral("two%1</p></body>\r\n</html>\r\n").arg(pasted)),
+        kTimeout);
+    QVERIFY(editor.GetHtml().startsWith(before.left(before.indexOf(QStringLiteral("two")))));
+    QCOMPARE(editor.GetHtml().count(QStringLiteral("<img")), 2);  // the empty address added none
+
+    // Dropped on the first paragraph: a path as text counts too.
+    const QVariantList at =
+        Eval(editor,
+             QStringLiteral("(() => { const r = document.getElementById('a')"
+                            ".getBoundingClientRect(); return [r.x + 2, r.y + r.height / 2]; })()"))
+            .toList();
+    QCOMPARE(at.size(), 2);
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("file://") +
+                    QString::fromUtf8(QUrl::toPercentEncoding(photo, QByteArrayLiteral("/"))));
+    QDropEvent drop(QPointF(at[0].toDouble(), at[1].toDouble()), Qt::CopyAction, &dropped,
+                    Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(at[0].toInt(), at[1].toInt()), Qt::CopyAction, &dropped,
+                          Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ViewOf(editor)->focusProxy(), &enter);
+    QVERIFY(enter.isAccepted());
+    QApplication::sendEvent(ViewOf(editor)->focusProxy(), &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_VERIFY_WITH_TIMEOUT(editor.GetHtml().contains(QStringLiteral("<p id=\"a\">") + pasted),
+                             kTimeout);
+
+    // Files that are no pictures, and addresses of the web, are not taken.
+    QCOMPARE(HtmlEditor::LocalPictureFiles(
+                 {QUrl::fromLocalFile(notes), QUrl(QStringLiteral("https://example.com/y.png")),
+                  QUrl::fromLocalFile(photo + QStringLiteral(".gone.png"))}),
+             QStringList{});
+
+    // Browse mode takes no picture.
+    editor.SetBrowseMode(true);
+    editor.InsertPicture(photo);
+    QTest::qWait(300);
+    QCOMPARE(editor.GetHtml().count(QStringLiteral("<img")), 3);
+  }
+
   void picturesLoadFromTheWebButNotFromDisk() {
     PictureServer server;
     wordlark::test::TempDir dir;

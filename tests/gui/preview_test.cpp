@@ -18,11 +18,13 @@
 #include "loop_probe.h"
 #include "render/output.h"
 #include "render/renderer.h"
+#include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "test_support.h"
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
+#include "wizard/PictureDialog.h"
 #include "wizard/PreviewWorker.h"
 
 using wordlark::MessageBox;
@@ -133,6 +135,104 @@ class PreviewTest : public QObject {
     w.btnFinishClick();
     QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Information);
     QCOMPARE(QByteArray::fromStdString(ReadBytes(site / "page.html")), ExpectedPage(0));
+  }
+
+  // A local picture in an editor: the preview shows it from where it is,
+  // Finish copies it beside the page under its own name, and the pre-flight
+  // list names it once it is gone.
+  void aPictureInTheTextIsPreviewedAndCopiedByFinish() {
+    TfrmMain& w = fixture_->Window();
+    const auto picture = fixture_->Folder() / "pictures" / "in text.png";
+    std::filesystem::create_directories(picture.parent_path());
+    QImage image(9, 4, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QVERIFY(image.save(PathText(picture)));
+    const auto site = fixture_->Folder() / "site";
+    std::filesystem::create_directories(site);
+    w.prfEditor1->SetHtml(
+        QStringLiteral("<b>Sell</b> <img src=\"%1\" alt=\"Our shop\">").arg(PathText(picture)));
+    w.edtFilename->setText(PathText(site / "page.html"));
+
+    GoToStep8();
+    QCOMPARE(w.pagePreview->PageBytes(), ExpectedPage(0));
+    QVERIFY(w.pagePreview->PageBytes().contains("<img src=\"in%20text.png\" alt=\"Our shop\">"));
+    QWebEnginePage* page = w.pagePreview->View()->page();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        EvalIn(page, QStringLiteral("document.images[0].naturalWidth")).toInt(), 9, 30000);
+    QVERIFY(std::filesystem::is_empty(site));
+    QVERIFY(!AnyContains(ListTexts(w.lstPreflight), QStringLiteral("in text.png")));
+
+    w.btnFinishClick();
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Information);
+    QCOMPARE(QByteArray::fromStdString(ReadBytes(site / "page.html")), ExpectedPage(0));
+    QCOMPARE(ReadBytes(site / "in text.png"), ReadBytes(picture));
+
+    std::filesystem::remove(picture);
+    w.RefreshPreviewIfShown();
+    QTRY_VERIFY_WITH_TIMEOUT(PreviewDone(), 30000);
+    QVERIFY(AnyContains(
+        ListTexts(w.lstPreflight),
+        QStringLiteral("\"%1\" in the main headline is not a file").arg(PathText(picture))));
+  }
+
+  // Ctrl+Shift+P in an editor asks for a picture (the picture dialog or an
+  // address) and its description, and puts it at the caret.
+  void aPictureIsInsertedThroughItsDialog() {
+    TfrmMain& w = fixture_->Window();
+    const auto picture = fixture_->Folder() / "pictures" / "dot.png";
+    std::filesystem::create_directories(picture.parent_path());
+    QVERIFY(QImage(2, 2, QImage::Format_RGB32).save(PathText(picture)));
+    w.prfEditor3->SetHtml(QStringLiteral("<p>Look:</p>"));
+    w.pgcMain->setCurrentIndex(2);
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->IsReady(), 30000);
+    const auto pressShortcut = [&w] {
+      w.activateWindow();
+      w.prfEditor3->setFocus();
+      QTRY_VERIFY(QApplication::focusWidget() != nullptr &&
+                  w.prfEditor3->isAncestorOf(QApplication::focusWidget()));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_P,
+                      Qt::ControlModifier | Qt::ShiftModifier);
+    };
+
+    const auto answer = [](const QString& address, const QString& description, bool browse) {
+      auto* timer = new QTimer;
+      QObject::connect(timer, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<wordlark::PictureDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+          return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (browse) {
+          QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnPictureBrowse")),
+                            Qt::LeftButton);
+        } else {
+          dialog->findChild<QLineEdit*>(QStringLiteral("edtPictureAddress"))->setText(address);
+        }
+        dialog->findChild<QLineEdit*>(QStringLiteral("edtPictureDescription"))
+            ->setText(description);
+        dialog->accept();
+      });
+      timer->start(50);
+    };
+
+    wordlark::FileDialog::QueueAnswer(PathText(picture));
+    answer({}, QStringLiteral("A dot"), true);
+    pressShortcut();
+    const QString inserted =
+        QStringLiteral("<img src=\"%1\" alt=\"A dot\">").arg(PathText(picture));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->GetBodyHtml().contains(inserted), 30000);
+    QCOMPARE(wordlark::FileDialog::Requests().size(), 1);
+    QVERIFY(wordlark::FileDialog::Requests().front().filter.contains(QStringLiteral("*.png")));
+
+    // An address without a description.
+    answer(QStringLiteral("https://example.com/b.png"), {}, false);
+    pressShortcut();
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->GetBodyHtml().contains(
+                                 QStringLiteral("<img src=\"https://example.com/b.png\">")),
+                             30000);
+    QVERIFY(w.prfEditor3->GetBodyHtml().contains(inserted));
   }
 
   void changingTheTemplateChangesThePreview() {

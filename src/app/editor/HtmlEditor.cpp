@@ -2,12 +2,19 @@
 
 #include <unistd.h>
 
+#include <QClipboard>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QWebChannel>
@@ -193,6 +200,114 @@ class EditorBridge : public QObject {
   HtmlEditor* editor_;
 };
 
+namespace {
+
+// The local picture files a drop or a paste brings: file: addresses, or a
+// text of paths and file: addresses, one a line.
+QStringList PicturesIn(const QMimeData* mime) {
+  if (mime == nullptr) {
+    return {};
+  }
+  QList<QUrl> urls;
+  if (mime->hasUrls()) {
+    urls = mime->urls();
+  } else if (mime->hasText()) {
+    const QStringList lines = mime->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& raw : lines) {
+      const QString line = raw.trimmed();
+      if (line.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
+        urls << QUrl(line);
+      } else if (QDir::isAbsolutePath(line)) {
+        urls << QUrl::fromLocalFile(line);
+      } else if (!line.isEmpty()) {
+        return {};  // a text of its own, pasted as text
+      }
+    }
+  }
+  return HtmlEditor::LocalPictureFiles(urls);
+}
+
+}  // namespace
+
+// Files of pictures dropped on the editor or pasted into it from the file
+// manager become pictures in the document, with their paths as addresses
+// (the engine would otherwise open a dropped file, or paste its name as
+// text). Everything else goes to the engine as it came.
+class PictureDropFilter : public QObject {
+ public:
+  PictureDropFilter(HtmlEditor* editor, QWebEngineView* view)
+      : QObject(editor), editor_(editor), view_(view) {
+    view->installEventFilter(this);
+    for (QObject* child : view->children()) {
+      if (child->isWidgetType()) {
+        child->installEventFilter(this);
+      }
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::ChildAdded:
+        if (watched == view_) {
+          QObject* child = static_cast<QChildEvent*>(event)->child();
+          if (child->isWidgetType()) {
+            child->installEventFilter(this);
+          }
+        }
+        break;
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (editor_->BrowseMode() || PicturesIn(drag->mimeData()).isEmpty()) {
+          break;
+        }
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList files =
+            editor_->BrowseMode() ? QStringList() : PicturesIn(drop->mimeData());
+        if (files.isEmpty()) {
+          break;
+        }
+        const QPointF at = drop->position() / std::max(0.01, view_->zoomFactor());
+        editor_->RunScript(QStringLiteral("wordlarkEditor.caretAt(%1, %2);")
+                               .arg(QString::number(at.x()), QString::number(at.y())));
+        for (const QString& file : files) {
+          editor_->InsertPicture(file);
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        return true;
+      }
+      case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->matches(QKeySequence::Paste) || editor_->BrowseMode()) {
+          break;
+        }
+        const QStringList files = PicturesIn(QGuiApplication::clipboard()->mimeData());
+        if (files.isEmpty()) {
+          break;
+        }
+        for (const QString& file : files) {
+          editor_->InsertPicture(file);
+        }
+        return true;
+      }
+      default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  HtmlEditor* editor_;
+  QWebEngineView* view_;
+};
+
 HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   linkOpener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
@@ -226,6 +341,7 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus, int) { OnRenderProcessGone(); });
 
+  new PictureDropFilter(this, view_);
   LoadShell();
 }
 
@@ -358,6 +474,32 @@ void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
   }
   RunScript(QStringLiteral("wordlarkEditor.exec(%1, %2);")
                 .arg(JsLiteral(it->page_command.toString()), JsLiteral(argument)));
+}
+
+void HtmlEditor::InsertPicture(const QString& src, const QString& alt) {
+  if (!IsReady() || browseMode_ || src.trimmed().isEmpty()) {
+    return;
+  }
+  RunScript(QStringLiteral("wordlarkEditor.insertPicture(%1, %2);")
+                .arg(JsLiteral(src.trimmed()), JsLiteral(alt.trimmed())));
+}
+
+QStringList HtmlEditor::LocalPictureFiles(const QList<QUrl>& urls) {
+  static const QStringList kSuffixes = {
+      QStringLiteral("bmp"), QStringLiteral("gif"),  QStringLiteral("jpg"), QStringLiteral("jpeg"),
+      QStringLiteral("png"), QStringLiteral("webp"), QStringLiteral("svg"), QStringLiteral("ico"),
+  };
+  QStringList files;
+  for (const QUrl& url : urls) {
+    if (!url.isLocalFile()) {
+      continue;
+    }
+    const QFileInfo info(url.toLocalFile());
+    if (info.isFile() && kSuffixes.contains(info.suffix().toLower())) {
+      files << info.absoluteFilePath();
+    }
+  }
+  return files;
 }
 
 void HtmlEditor::SetBrowseMode(bool on) {

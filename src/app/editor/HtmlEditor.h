@@ -74,6 +74,18 @@ class HtmlEditor : public QWidget {
   // or browse mode: nothing happens.
   void ExecCommand(const QString& name, const QVariant& value = {});
 
+  // Puts a picture at the caret (at the end of the document when it has no
+  // caret): an <img> with `src` as its address and `alt`, when not empty, as
+  // its description. A local picture's src is its file's path; Finish copies
+  // it beside the page. Nothing happens for an empty src, in browse mode or
+  // before the document is ready.
+  void InsertPicture(const QString& src, const QString& alt = {});
+
+  // The local picture files among `urls` (file: addresses of files with a
+  // picture's extension), as paths: what a drop or paste of files from the
+  // file manager puts into the document.
+  static QStringList LocalPictureFiles(const QList<QUrl>& urls);
+
   // A browse-mode view shows the document without editing; a click on a link
   // goes to the link opener instead of navigating.
   bool BrowseMode() const { return browseMode_; }
@@ -107,6 +119,7 @@ class HtmlEditor : public QWidget {
 
  private:
   friend class EditorBridge;
+  friend class PictureDropFilter;
 
   void LoadShell();
   void SendLoad(const QString& text);

@@ -184,6 +184,48 @@
     return done;
   }
 
+  function attributeText(text) {
+    return String(text).replace(/&/g, '&amp;').replace(/"/g, '&quot;').replace(/</g, '&lt;')
+        .replace(/>/g, '&gt;');
+  }
+
+  // Puts a picture at the caret, or at the end of the document when it has
+  // no caret yet; the page's undo takes it back.
+  function insertPicture(src, alt) {
+    const body = document.body;
+    if (!body || state.browseMode) {
+      return false;
+    }
+    const selection = window.getSelection();
+    if (selection.rangeCount === 0 ||
+        !body.contains(selection.getRangeAt(0).commonAncestorContainer)) {
+      const range = document.createRange();
+      range.selectNodeContents(body);
+      range.collapse(false);
+      selection.removeAllRanges();
+      selection.addRange(range);
+    }
+    let html = '<img src="' + attributeText(src) + '"';
+    if (alt) {
+      html += ' alt="' + attributeText(alt) + '"';
+    }
+    const done = document.execCommand('insertHTML', false, html + '>');
+    report('changed');
+    return done;
+  }
+
+  // Moves the caret to the point (x, y) of the view, when that is in the
+  // document: where a drop lands.
+  function caretAt(x, y) {
+    const body = document.body;
+    const range = document.caretRangeFromPoint(x, y);
+    if (body && !state.browseMode && range && body.contains(range.startContainer)) {
+      const selection = window.getSelection();
+      selection.removeAllRanges();
+      selection.addRange(range);
+    }
+  }
+
   // The page gains the focus. Clicking or tabbing in places the caret; focus
   // given by the program (a step entered, a pre-flight item followed) does
   // not, and typing would go nowhere. Without a caret in the body, it goes to
@@ -227,7 +269,7 @@
     state.bridge.linkClicked(link.href);
   }
 
-  window.wordlarkEditor = { load, configure, exec };
+  window.wordlarkEditor = { load, configure, exec, insertPicture, caretAt };
 
   document.addEventListener('click', onLinkClick, true);
   document.addEventListener('auxclick', onLinkClick, true);

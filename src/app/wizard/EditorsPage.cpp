@@ -1,9 +1,11 @@
 #include "wizard/EditorsPage.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "HtmlEditor.h"
+#include "wizard/PictureDialog.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -21,6 +23,14 @@ HtmlEditor* EditorsPage::AddEditor(int tag, const QString& label, bool stretch) 
   editor->setObjectName(QStringLiteral("prfEditor%1").arg(tag));
   editor->SetUseDivOnCarriageReturn(true);
   editor->setMinimumHeight(110);
+  // Ctrl+Shift+P asks for a picture to put at the caret.
+  auto* insertPicture = new QAction(tr("Insert picture..."), editor);
+  insertPicture->setObjectName(QStringLiteral("actInsertPicture%1").arg(tag));
+  insertPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+  insertPicture->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(insertPicture, &QAction::triggered, editor,
+          [editor] { PictureDialog::InsertInto(editor); });
+  editor->addAction(insertPicture);
   Layout()->addWidget(editor, stretch ? 1 : 0);
   return editor;
 }
