@@ -20,6 +20,7 @@
 #include "letter/config_file.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
+#include "seams/UserSettings.h"
 #include "test_support.h"
 #include "widgets/ColorBox.h"
 #include "widgets/FontLists.h"
@@ -517,6 +518,19 @@ class MainWindowTest : public QObject {
     memo->setPlainText(QStringLiteral("new"));
     QTest::mouseClick(button("Update"), Qt::LeftButton);
     QCOMPARE(page->Entries().front(), "^" + long_first + (kind == "Feat" ? "^new^" : "^w^new^"));
+  }
+
+  // The editors check spelling as the user last chose, kept in the user's
+  // settings.
+  void spellCheckingFollowsTheUsersChoice() {
+    QVERIFY(wordlark::SpellChecking());
+    wordlark::UserSettings::SetSpellChecking(false);
+    QVERIFY(!wordlark::UserSettings::SpellChecking());
+    fixture_->NewWindow();
+    QVERIFY(!wordlark::SpellChecking());
+    wordlark::UserSettings::SetSpellChecking(true);
+    fixture_->NewWindow();
+    QVERIFY(wordlark::SpellChecking());
   }
 
   void eachToolbarFormatsItsOwnEditor() {
