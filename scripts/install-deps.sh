@@ -12,6 +12,7 @@ packages=(
   clang-format
   p7zip-full
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-image-formats-plugins libgl-dev
+  qt6-webengine-dev-tools hunspell-en-us
   xvfb xauth fonts-liberation fonts-dejavu-core
   desktop-file-utils
   dpkg-dev file help2man lintian appstream shared-mime-info libglib2.0-bin

@@ -167,5 +167,112 @@ TEST(EntryListModel, CreatesFromAFormInTheEntrysOrder) {
   EXPECT_EQ(testimonials.size(), 1u);
 }
 
+TEST(EntryListModel, UpdatesTheSelectedEntryWithTheChecksOfCreate) {
+  FeatureListModel features;
+  EntryListModel& f = features;
+  ASSERT_TRUE(features.Create("a", "1").changed);
+  ASSERT_TRUE(features.Create("b", "2").changed);
+  ASSERT_TRUE(features.Delete(0).changed);
+  ASSERT_TRUE(features.Create("c", "3").changed);  // Feature 2, Feature 2
+
+  EXPECT_EQ(f.UpdateFromForm(std::nullopt, {"x", "y"}).warning, kFeatureUpdateMessage);
+  EXPECT_EQ(f.UpdateFromForm(2, {"x", "y"}).warning, "Please select a feature to update.");
+  EXPECT_EQ(f.UpdateFromForm(0, {"x", ""}).warning, kFeatureIncompleteMessage);
+  EXPECT_EQ(f.UpdateFromForm(0, {"x^", "y"}).warning, kFeatureSeparatorMessage);
+  EXPECT_EQ(features.entries(), (std::vector<std::string>{"^b^2^", "^c^3^"}));
+
+  EXPECT_TRUE(f.UpdateFromForm(0, {"B", "two\r\nlines\r\n"}).changed);
+  EXPECT_EQ(features.entries(), (std::vector<std::string>{"^B^two$$lines^", "^c^3^"}));
+  EXPECT_EQ(features.display_names(), (std::vector<std::string>{"Feature 2", "Feature 2"}));
+  const ListEdit same = f.UpdateFromForm(0, {"B", "two\r\nlines"});
+  EXPECT_FALSE(same.changed);
+  EXPECT_FALSE(same.warning);
+
+  TestimonialListModel testimonials;
+  EntryListModel& t = testimonials;
+  ASSERT_TRUE(testimonials.Create("Ann", "http://a", "Good").changed);
+  EXPECT_EQ(t.UpdateFromForm(std::nullopt, {}).warning, kTestimonialUpdateMessage);
+  EXPECT_EQ(t.UpdateFromForm(0, {"Ann", "", "Good"}).warning, kTestimonialIncompleteMessage);
+  EXPECT_TRUE(t.UpdateFromForm(0, {"Ann B", "http://b", "Fine $5"}).changed);
+  EXPECT_EQ(testimonials.entries(), std::vector<std::string>{"^Ann B^http://b^Fine &#36;5^"});
+}
+
+// An entry filled into the form and updated unchanged stays the same entry,
+// whatever its body ends in and however it was stored.
+TEST(EntryListModel, TheFormOfAnEntryUpdatesItUnchanged) {
+  const struct {
+    const char* body;  // as stored
+    const char* form;  // as the form shows it, line breaks as LF
+  } cases[] = {
+      {"plain", "plain"},
+      {"a$$b", "a\nb"},
+      {"a$$", "a\n\n"},  // a body typed with two final line breaks
+      {"$$", "\n\n"},
+      {"a$$$$$$", "a\n\n\n\n"},
+      {"cost &#36;5", "cost $5"},
+      {"&#36;&#36;$$x", "$$\nx"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.body);
+    FeatureListModel features;
+    TestimonialListModel testimonials;
+    features.Assign({std::string("^T^") + c.body + "^"});
+    testimonials.Assign({std::string("^N^W^") + c.body + "^"});
+    const auto feature_form = features.FormOf(0, "\n");
+    const auto testimonial_form = testimonials.FormOf(0, "\n");
+    EXPECT_EQ(feature_form, (std::vector<std::string>{"T", c.form}));
+    EXPECT_EQ(testimonial_form, (std::vector<std::string>{"N", "W", c.form}));
+    EXPECT_FALSE(features.UpdateFromForm(0, features.FormOf(0)).changed);
+    EXPECT_FALSE(testimonials.UpdateFromForm(0, testimonials.FormOf(0)).changed);
+    EXPECT_EQ(features.entries().front(), std::string("^T^") + c.body + "^");
+  }
+  FeatureListModel none;
+  EXPECT_TRUE(none.FormOf(0).empty());
+}
+
+TEST(EntryListModel, MovesEntriesWithTheirNamesAndUndoesDeletes) {
+  FeatureListModel features;
+  for (const char* title : {"a", "b", "c", "d"}) {
+    ASSERT_TRUE(features.Create(title, "x").changed);
+  }
+  const auto titles = [&] {
+    std::string out;
+    for (std::size_t i = 0; i < features.size(); ++i) {
+      out += features.FormOf(i).front();
+    }
+    return out;
+  };
+  EXPECT_TRUE(features.Move(0, 2));
+  EXPECT_EQ(titles(), "bcad");
+  EXPECT_EQ(features.display_names(),
+            (std::vector<std::string>{"Feature 2", "Feature 3", "Feature 1", "Feature 4"}));
+  EXPECT_TRUE(features.Move(3, 1));
+  EXPECT_EQ(titles(), "bdca");
+  EXPECT_FALSE(features.Move(1, 1));
+  EXPECT_FALSE(features.Move(4, 0));
+  EXPECT_FALSE(features.Move(0, 4));
+  EXPECT_EQ(titles(), "bdca");
+
+  EXPECT_FALSE(features.CanUndoDelete());
+  EXPECT_FALSE(features.UndoDelete());
+  ASSERT_TRUE(features.Delete(1).changed);  // d
+  ASSERT_TRUE(features.Delete(2).changed);  // a
+  ASSERT_TRUE(features.Create("e", "x").changed);
+  EXPECT_EQ(titles(), "bce");
+  EXPECT_TRUE(features.CanUndoDelete());
+  EXPECT_EQ(features.UndoDelete(), 2u);  // a, back where it was
+  EXPECT_EQ(features.UndoDelete(), 1u);  // then d
+  EXPECT_FALSE(features.CanUndoDelete());
+  EXPECT_EQ(titles(), "bdcae");
+  EXPECT_EQ(
+      features.display_names(),
+      (std::vector<std::string>{"Feature 2", "Feature 4", "Feature 3", "Feature 1", "Feature 3"}));
+
+  // A loaded letter leaves nothing to undo.
+  ASSERT_TRUE(features.Delete(0).changed);
+  features.Assign(features.entries());
+  EXPECT_FALSE(features.UndoDelete());
+}
+
 }  // namespace
 }  // namespace wordlark

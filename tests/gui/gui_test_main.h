@@ -14,14 +14,20 @@
 
 // main() of a GUI test program: the web engine needs its process set up
 // before the application object exists, which QTEST_MAIN does not do.
-#define WORDLARK_GUI_TEST_MAIN(TestClass)    \
-  int main(int argc, char** argv) {          \
-    wordlark::PrepareWebEngineEnvironment(); \
-    QApplication app(argc, argv);            \
-    app.setAttribute(Qt::AA_Use96Dpi, true); \
-    TestClass test;                          \
-    QTEST_SET_MAIN_SOURCE_PATH               \
-    return QTest::qExec(&test, argc, argv);  \
+// The editors' spelling dictionary is the one the build put in the program
+// folder.
+#define WORDLARK_GUI_TEST_MAIN(TestClass)                                       \
+  int main(int argc, char** argv) {                                             \
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_DICTIONARIES_PATH")) {          \
+      qputenv("QTWEBENGINE_DICTIONARIES_PATH",                                  \
+              QByteArrayLiteral(WORDLARK_BIN_DIR "/qtwebengine_dictionaries")); \
+    }                                                                           \
+    wordlark::PrepareWebEngineEnvironment();                                    \
+    QApplication app(argc, argv);                                               \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                                    \
+    TestClass test;                                                             \
+    QTEST_SET_MAIN_SOURCE_PATH                                                  \
+    return QTest::qExec(&test, argc, argv);                                     \
   }
 
 namespace wordlark::test {

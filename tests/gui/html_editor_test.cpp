@@ -6,6 +6,8 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
+#include <QMenu>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -662,6 +664,111 @@ class HtmlEditorTest : public QObject {
 
   // A renderer that dies takes nothing with it: the editor keeps the text and
   // a new page shows it again.
+  // A misspelt word gets suggestions in the context menu, and choosing one
+  // puts it in place; switched off with the menu's check item, the same word
+  // gets none, and the switch is told to the listener.
+  void misspeltWordsGetSuggestionsUntilSpellingIsSwitchedOff() {
+    QList<bool> told;
+    wordlark::SetSpellCheckingListener([&](bool on) { told << on; });
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<div>Hello</div>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QVERIFY(ShowFocused(editor));
+    PlaceCaretAtEnd(editor);
+    QTest::keyClicks(ViewOf(editor)->focusProxy(), QStringLiteral(" wrold and speling "));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.GetHtml().contains(QStringLiteral("speling")), kTimeout);
+
+    // The context menu of a right click on `word`, once it has come up.
+    const auto menuAt = [&](const QString& word) -> QMenu* {
+      const QVariantList at =
+          Eval(editor,
+               QStringLiteral("(() => { const w = document.createTreeWalker(document.body, 4);"
+                              " for (let n = w.nextNode(); n; n = w.nextNode()) {"
+                              "  const i = n.data.indexOf('%1'); if (i < 0) continue;"
+                              "  const r = document.createRange(); r.setStart(n, i);"
+                              "  r.setEnd(n, i + %2); const b = r.getBoundingClientRect();"
+                              "  return [b.x + b.width / 2, b.y + b.height / 2]; }"
+                              " return []; })()")
+                   .arg(word)
+                   .arg(word.size()))
+              .toList();
+      if (at.size() != 2) {
+        return nullptr;
+      }
+      QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::RightButton, {},
+                        QPoint(at[0].toInt(), at[1].toInt()));
+      if (!QTest::qWaitFor([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+                           kTimeout)) {
+        return nullptr;
+      }
+      return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    };
+    const auto texts = [](QMenu* menu) {
+      QStringList out;
+      for (QAction* action : menu->actions()) {
+        out << action->text();
+      }
+      return out;
+    };
+    // Checking runs in the background: the menu asked for too early has no
+    // suggestions yet.
+    QPointer<QMenu> menu;  // a menu closed goes away
+    const auto suggestsFor = [&](const QString& word, const QString& suggestion) {
+      return QTest::qWaitFor(
+          [&] {
+            if (menu != nullptr) {
+              menu->close();
+            }
+            menu = menuAt(word);
+            return menu != nullptr && texts(menu).contains(suggestion);
+          },
+          kTimeout);
+    };
+    QVERIFY(suggestsFor(QStringLiteral("wrold"), QStringLiteral("world")));
+    QAction* world = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->text() == QStringLiteral("world")) {
+        world = action;
+      }
+    }
+    world->trigger();
+    menu->close();
+    QTRY_VERIFY_WITH_TIMEOUT(editor.GetHtml().contains(QStringLiteral("Hello world and speling")),
+                             kTimeout);
+
+    QVERIFY(suggestsFor(QStringLiteral("speling"), QStringLiteral("spelling")));
+    auto* check = menu->findChild<QAction*>(QStringLiteral("actCheckSpelling"));
+    QVERIFY(check != nullptr && check->isCheckable() && check->isChecked());
+    check->setChecked(false);
+    menu->close();
+    QVERIFY(!wordlark::SpellChecking());
+    QCOMPARE(told, QList<bool>{false});
+
+    // Off: the same word has no suggestions, and the item shows it off.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          menu = menuAt(QStringLiteral("speling"));
+          const bool none = menu != nullptr && !texts(menu).contains(QStringLiteral("spelling"));
+          const bool shownOff =
+              menu != nullptr &&
+              !menu->findChild<QAction*>(QStringLiteral("actCheckSpelling"))->isChecked();
+          if (menu != nullptr) {
+            menu->close();
+          }
+          return none && shownOff;
+        }(),
+        kTimeout);
+    // ... and stays so for some time: nothing checks any more.
+    QTest::qWait(1000);
+    menu = menuAt(QStringLiteral("speling"));
+    QVERIFY(menu != nullptr);
+    QVERIFY(!texts(menu).contains(QStringLiteral("spelling")));
+    menu->close();
+
+    wordlark::SetSpellChecking(true);
+    wordlark::SetSpellCheckingListener({});
+  }
+
   void textSurvivesACrashedRenderer() {
     HtmlEditor editor;
     editor.SetHtml(QStringLiteral("<p>keep me</p>"));

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -19,12 +20,14 @@
 #include "letter/config_file.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
+#include "seams/UserSettings.h"
 #include "test_support.h"
 #include "widgets/ColorBox.h"
 #include "widgets/FontLists.h"
 #include "widgets/PagePreview.h"
 #include "widgets/QtText.h"
 #include "window_fixture.h"
+#include "wizard/EntryListPage.h"
 #include "wizard/LetterBinding.h"
 
 using wordlark::ColorBox;
@@ -369,6 +372,165 @@ class MainWindowTest : public QObject {
     MessageBox::ClearHistory();
     QTest::mouseClick(w.btnDeleteTest, Qt::LeftButton);
     QVERIFY(MessageBox::History().isEmpty());
+  }
+
+  // Both list steps: selecting fills the form, Update replaces in place,
+  // Move Up/Down reorder, and deletions come back with Ctrl+Z or Undo.
+  void listEntriesAreUpdatedMovedAndPutBack_data() {
+    QTest::addColumn<QString>("kind");  // "Feat" or "Test", as the buttons' names end
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("incomplete");
+    QTest::newRow("features") << "Feat" << QStringList{"edtFeatureTitle"} << "memFeatureBody"
+                              << "lbxFeatures"
+                              << "Please provide a valid feature's content.";
+    QTest::newRow("testimonials") << "Test" << QStringList{"edtTestName", "edtTestWebsite"}
+                                  << "memTest"
+                                  << "lbxTestimonials"
+                                  << "Please provide a valid testimonial's content.";
+  }
+
+  void listEntriesAreUpdatedMovedAndPutBack() {
+    QFETCH(QString, kind);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, body);
+    QFETCH(QString, list);
+    QFETCH(QString, incomplete);
+    TfrmMain& w = fixture_->Window();
+    wordlark::EntryListPage* page = kind == "Feat" ? w.featuresPage : w.testimonialsPage;
+    w.GoToStep(kind == "Feat" ? 3 : 4);  // steps 4 and 5
+    const auto child = [&]<typename W>(W*, const QString& name) {
+      auto* widget = w.findChild<W*>(name);
+      if (widget == nullptr) {
+        qFatal("no %s", qPrintable(name));
+      }
+      return widget;
+    };
+    const auto button = [&](const char* action) {
+      return child(static_cast<QPushButton*>(nullptr), QLatin1String("btn") + action + kind);
+    };
+    auto* box = child(static_cast<QListWidget*>(nullptr), list);
+    auto* memo = child(static_cast<QPlainTextEdit*>(nullptr), body);
+    QList<QLineEdit*> edits;
+    for (const QString& name : lines) {
+      edits << child(static_cast<QLineEdit*>(nullptr), name);
+    }
+    // The form filled with `first` in its first line, "w" in the others.
+    const auto fill = [&](const QString& first, const QString& text) {
+      for (QLineEdit* edit : edits) {
+        edit->setText(edit == edits.front() ? first : QStringLiteral("w"));
+      }
+      memo->setPlainText(text);
+    };
+    const auto firsts = [&] {
+      QString out;
+      for (std::size_t i = 0; i < page->Entries().size(); ++i) {
+        out += QString::fromStdString(page->Entries()[i]).section(QLatin1Char('^'), 1, 1) + ' ';
+      }
+      return out.trimmed();
+    };
+    for (const char* first : {"A", "B", "C"}) {
+      fill(QLatin1String(first), QStringLiteral("body ") + first);
+      QTest::mouseClick(button("Create"), Qt::LeftButton);
+    }
+    const QString prefix =
+        kind == "Feat" ? QStringLiteral("Feature ") : QStringLiteral("Testimonial ");
+    QCOMPARE(ListTexts(box), (QStringList{prefix + "1", prefix + "2", prefix + "3"}));
+    QCOMPARE(box->item(1)->toolTip(), QStringLiteral("B"));
+    QVERIFY(button("Undo")->isHidden());
+    QSignalSpy changes(page, &wordlark::EntryListPage::entriesChanged);
+
+    // Selecting fills the form and the details box.
+    box->setCurrentRow(1);
+    QCOMPARE(edits.front()->text(), QStringLiteral("B"));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("body B"));
+    QVERIFY(
+        w.findChild<QPlainTextEdit*>(list == "lbxFeatures" ? "memFeatureDetails" : "memTestDetails")
+            ->toPlainText()
+            .endsWith(QStringLiteral("body B")));
+
+    // Update: the checks and messages of Create, then the entry in place.
+    edits.front()->clear();
+    QTest::mouseClick(button("Update"), Qt::LeftButton);
+    QCOMPARE(Messages(), QStringList{incomplete});
+    QCOMPARE(firsts(), QStringLiteral("A B C"));
+    fill(QStringLiteral("Bee"), QStringLiteral("two\nlines\n\n"));
+    QTest::mouseClick(button("Update"), Qt::LeftButton);
+    QCOMPARE(Messages().size(), 1);
+    QCOMPARE(firsts(), QStringLiteral("A Bee C"));
+    QVERIFY(page->Entries()[1].ends_with("^two$$lines$$^"));
+    QCOMPARE(ListTexts(box), (QStringList{prefix + "1", prefix + "2", prefix + "3"}));
+    QCOMPARE(box->item(1)->toolTip(), QStringLiteral("Bee"));
+    QCOMPARE(box->currentRow(), 1);
+    QCOMPARE(changes.size(), 1);
+
+    // Move Up and Move Down carry the entry with its name.
+    QTest::mouseClick(button("Up"), Qt::LeftButton);
+    QCOMPARE(firsts(), QStringLiteral("Bee A C"));
+    QCOMPARE(ListTexts(box), (QStringList{prefix + "2", prefix + "1", prefix + "3"}));
+    QCOMPARE(box->currentRow(), 0);
+    QVERIFY(!button("Up")->isEnabled());
+    QTest::mouseClick(button("Down"), Qt::LeftButton);
+    QTest::mouseClick(button("Down"), Qt::LeftButton);
+    QCOMPARE(firsts(), QStringLiteral("A C Bee"));
+    QVERIFY(!button("Down")->isEnabled() && button("Up")->isEnabled());
+    QCOMPARE(changes.size(), 4);
+
+    // Delete, then Ctrl+Z in the list puts it back, selected and in the form.
+    QTest::mouseClick(button("Delete"), Qt::LeftButton);
+    QCOMPARE(firsts(), QStringLiteral("A C"));
+    QVERIFY(!button("Undo")->isHidden());
+    fill(QStringLiteral("typed"), QStringLiteral("over"));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(firsts(), QStringLiteral("A C Bee"));
+    QCOMPARE(ListTexts(box), (QStringList{prefix + "1", prefix + "3", prefix + "2"}));
+    QCOMPARE(box->currentRow(), 2);
+    QCOMPARE(edits.front()->text(), QStringLiteral("Bee"));
+    QVERIFY(button("Undo")->isHidden());
+    // ... and so does the Undo button, the last deletion first.
+    box->setCurrentRow(0);
+    QTest::mouseClick(button("Delete"), Qt::LeftButton);
+    box->setCurrentRow(0);
+    QTest::mouseClick(button("Delete"), Qt::LeftButton);
+    QCOMPARE(firsts(), QStringLiteral("Bee"));
+    QTest::mouseClick(button("Undo"), Qt::LeftButton);
+    QVERIFY(!button("Undo")->isHidden());
+    QTest::mouseClick(button("Undo"), Qt::LeftButton);
+    QCOMPARE(firsts(), QStringLiteral("A C Bee"));
+    QVERIFY(button("Undo")->isHidden());
+    QCOMPARE(changes.size(), 10);
+
+    // Update with nothing selected says so.
+    box->clearSelection();
+    QTest::mouseClick(button("Update"), Qt::LeftButton);
+    QCOMPARE(Messages().last(), kind == "Feat"
+                                    ? QStringLiteral("Please select a feature to update.")
+                                    : QStringLiteral("Please select a testimonial to update."));
+
+    // An entry longer than a line edit's usual limit comes back whole.
+    const std::string long_first(40000, 'x');
+    page->Assign({"^" + long_first + (kind == "Feat" ? "^b^" : "^w^b^")});
+    QVERIFY(button("Undo")->isHidden());
+    box->setCurrentRow(0);
+    QCOMPARE(edits.front()->text().size(), 40000);
+    memo->setPlainText(QStringLiteral("new"));
+    QTest::mouseClick(button("Update"), Qt::LeftButton);
+    QCOMPARE(page->Entries().front(), "^" + long_first + (kind == "Feat" ? "^new^" : "^w^new^"));
+  }
+
+  // The editors check spelling as the user last chose, kept in the user's
+  // settings.
+  void spellCheckingFollowsTheUsersChoice() {
+    QVERIFY(wordlark::SpellChecking());
+    wordlark::UserSettings::SetSpellChecking(false);
+    QVERIFY(!wordlark::UserSettings::SpellChecking());
+    fixture_->NewWindow();
+    QVERIFY(!wordlark::SpellChecking());
+    wordlark::UserSettings::SetSpellChecking(true);
+    fixture_->NewWindow();
+    QVERIFY(wordlark::SpellChecking());
   }
 
   void eachToolbarFormatsItsOwnEditor() {

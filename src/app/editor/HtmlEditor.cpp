@@ -15,9 +15,11 @@
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QWebChannel>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -63,6 +65,41 @@ void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
 // One off-the-record profile serves every editor while any exists.
 QWebEngineProfile* g_profile = nullptr;
 int g_profile_users = 0;
+bool g_spell_checking = true;
+std::function<void(bool)> g_spell_checking_listener;
+
+// The view's own context menu, after the suggestions for a misspelt word under
+// the pointer and with the switch for spell checking in an editable page.
+void ShowContextMenu(QWebEngineView* view, const QPoint& at) {
+  QMenu* menu = view->createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  const QWebEngineContextMenuRequest* request = view->lastContextMenuRequest();
+  if (request != nullptr && request->isContentEditable()) {
+    QAction* first = menu->actions().value(0);
+    const QStringList suggestions = request->spellCheckerSuggestions();
+    for (const QString& word : suggestions) {
+      auto* replace = new QAction(word, menu);
+      QObject::connect(replace, &QAction::triggered, view,
+                       [view, word] { view->page()->replaceMisspelledWord(word); });
+      menu->insertAction(first, replace);
+    }
+    if (!suggestions.isEmpty() && first != nullptr) {
+      menu->insertSeparator(first);
+    }
+    menu->addSeparator();
+    QAction* check = menu->addAction(QCoreApplication::translate("HtmlEditor", "Check Spelling"));
+    check->setObjectName(QStringLiteral("actCheckSpelling"));
+    check->setCheckable(true);
+    check->setChecked(g_spell_checking);
+    QObject::connect(check, &QAction::toggled, menu, [](bool on) {
+      SetSpellChecking(on);
+      if (g_spell_checking_listener) {
+        g_spell_checking_listener(on);
+      }
+    });
+  }
+  menu->popup(view->mapToGlobal(at));
+}
 
 }  // namespace
 
@@ -71,7 +108,8 @@ QWebEngineProfile* AcquireWebProfile() {
     g_profile = new QWebEngineProfile();
     g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    g_profile->setSpellCheckEnabled(false);
+    g_profile->setSpellCheckLanguages({QStringLiteral("en-US")});
+    g_profile->setSpellCheckEnabled(g_spell_checking);
     QWebEngineSettings* settings = g_profile->settings();
     // The documents' own scripts never run; the editor's script lives in a
     // world of its own, which this switch does not affect.
@@ -96,6 +134,21 @@ void ReleaseWebProfile() {
     delete g_profile;
     g_profile = nullptr;
   }
+}
+
+bool SpellChecking() {
+  return g_spell_checking;
+}
+
+void SetSpellChecking(bool on) {
+  g_spell_checking = on;
+  if (g_profile != nullptr) {
+    g_profile->setSpellCheckEnabled(on);
+  }
+}
+
+void SetSpellCheckingListener(std::function<void(bool)> listener) {
+  g_spell_checking_listener = std::move(listener);
 }
 
 namespace {
@@ -333,6 +386,9 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   page_->scripts().insert(script);
 
   view_->setPage(page_);
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ShowContextMenu(view_, at); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);

@@ -27,6 +27,14 @@ void PrepareWebEngineEnvironment();
 QWebEngineProfile* AcquireWebProfile();
 void ReleaseWebProfile();
 
+// Spell checking as the user types, in every editor at once (US English, from
+// the program folder's qtwebengine_dictionaries): on unless switched off, by
+// the program or with the check item of an editor's context menu, which also
+// tells the listener.
+bool SpellChecking();
+void SetSpellChecking(bool on);
+void SetSpellCheckingListener(std::function<void(bool)> listener);
+
 // The URL scheme under which the page preview serves a page and its local
 // pictures (registered by PrepareWebEngineEnvironment).
 inline constexpr char kPreviewScheme[] = "wordlark-preview";

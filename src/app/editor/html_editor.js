@@ -91,7 +91,7 @@
     const body = document.body;
     if (body) {
       body.contentEditable = state.browseMode ? 'false' : 'true';
-      body.spellcheck = false;
+      body.spellcheck = !state.browseMode;
     }
     document.execCommand('styleWithCSS', false, false);
     document.execCommand('defaultParagraphSeparator', false, state.useDiv ? 'div' : 'p');

@@ -90,6 +90,14 @@ void UserSettings::RemoveRecentLetter(const QString& path) {
   Settings().setValue(QStringLiteral("RecentLetters"), letters);
 }
 
+bool UserSettings::SpellChecking() {
+  return Settings().value(QStringLiteral("Editor/SpellChecking"), true).toBool();
+}
+
+void UserSettings::SetSpellChecking(bool on) {
+  Settings().setValue(QStringLiteral("Editor/SpellChecking"), on);
+}
+
 // Kept as a list of triples, newest first: file paths hold characters that
 // settings keys cannot.
 std::optional<UserSettings::PageChoice> UserSettings::PageChoiceFor(const QString& letterPath) {

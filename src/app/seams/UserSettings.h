@@ -39,6 +39,10 @@ class UserSettings {
   };
   static std::optional<PageChoice> PageChoiceFor(const QString& letterPath);
   static void SetPageChoice(const QString& letterPath, const PageChoice& choice);
+
+  // Whether the editors check spelling as the user types (on by default).
+  static bool SpellChecking();
+  static void SetSpellChecking(bool on);
 };
 
 }  // namespace wordlark

@@ -6,6 +6,7 @@
 
 #include "HtmlEditor.h"
 #include "wizard/PictureDialog.h"
+#include "seams/UserSettings.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -37,6 +38,9 @@ HtmlEditor* EditorsPage::AddEditor(int tag, const QString& label, bool stretch) 
 
 EditorsPage* EditorsPage::Headline(WizardControls& c, FormatToolbar::Handlers& handlers,
                                    const QStringList& families) {
+  // The editors check spelling as the user last chose.
+  SetSpellChecking(UserSettings::SpellChecking());
+  SetSpellCheckingListener(&UserSettings::SetSpellChecking);
   auto* page = new EditorsPage(tr("Step 2: Page Contents"), c, handlers, families);
   c.prfEditor1 = page->AddEditor(
       1, tr("Enter the Main Headline. This should capture your reader's attention"), false);
