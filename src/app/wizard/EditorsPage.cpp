@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "HtmlEditor.h"
+#include "seams/Desktop.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -21,6 +22,8 @@ HtmlEditor* EditorsPage::AddEditor(int tag, const QString& label, bool stretch) 
   editor->setObjectName(QStringLiteral("prfEditor%1").arg(tag));
   editor->SetUseDivOnCarriageReturn(true);
   editor->setMinimumHeight(110);
+  editor->SetLinkOpener([](const QUrl& url) { OpenUrlInBrowser(url.toString()); });
+  toolbar->Attach(editor);
   Layout()->addWidget(editor, stretch ? 1 : 0);
   return editor;
 }
