@@ -42,7 +42,7 @@ const std::array<FormatToolbar::Command, 14> kCommands = {{
      &H::btnFontColor1Click, false, false},
     {"btnBGColor", "\u25A7", G::kPlain, "format-fill-color", "Background color", nullptr,
      "BackColor", &H::btnBGColor1Click, false, true},
-    {"btnLink", "\U0001F517", G::kPlain, "insert-link", "Link", "Ctrl+K", "CreateLink",
+    {"btnLink", "Link", G::kPlain, "insert-link", "Link", "Ctrl+K", "CreateLink",
      &H::btnLink1Click, false, false},
 }};
 
