@@ -42,8 +42,8 @@ const std::array<FormatToolbar::Command, 14> kCommands = {{
      &H::btnFontColor1Click, false, false},
     {"btnBGColor", "\u25A7", G::kPlain, "format-fill-color", "Background color", nullptr,
      "BackColor", &H::btnBGColor1Click, false, true},
-    {"btnLink", "Link", G::kPlain, "insert-link", "Link", "Ctrl+K", "CreateLink",
-     &H::btnLink1Click, false, false},
+    {"btnLink", "Link", G::kPlain, "insert-link", "Link", "Ctrl+K", "CreateLink", &H::btnLink1Click,
+     false, false},
 }};
 
 }  // namespace
