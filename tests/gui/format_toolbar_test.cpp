@@ -30,6 +30,7 @@ class Recorder : public FormatToolbar::Handlers {
   void btnAlign1Click(QWidget* s) override { Record("btnAlign1Click", s); }
   void btnFontColor1Click(QWidget* s) override { Record("btnFontColor1Click", s); }
   void btnBGColor1Click(QWidget* s) override { Record("btnBGColor1Click", s); }
+  void btnLink1Click(QWidget* s) override { Record("btnLink1Click", s); }
   void RunHandler(const std::function<void()>& handler) override {
     ++runs;
     handler();
@@ -65,7 +66,7 @@ class FormatToolbarTest : public QObject {
         QStringLiteral("btnIdent10"),     QStringLiteral("btnLeft10"),
         QStringLiteral("btnCenter10"),    QStringLiteral("btnRight10"),
         QStringLiteral("btnAlign10"),     QStringLiteral("btnFontColor10"),
-        QStringLiteral("btnBGColor10"),
+        QStringLiteral("btnBGColor10"),   QStringLiteral("btnLink10"),
     };
     QCOMPARE(toolbar.findChildren<QToolButton*>().size(), buttons.size());
     for (const QString& name : buttons) {
@@ -91,12 +92,89 @@ class FormatToolbarTest : public QObject {
                  QStringLiteral("btnAlign1Click btnAlign10 10 JustifyFull"),
                  QStringLiteral("btnFontColor1Click btnFontColor10 10 ForeColor"),
                  QStringLiteral("btnBGColor1Click btnBGColor10 10 BackColor"),
+                 QStringLiteral("btnLink1Click btnLink10 10 CreateLink"),
                  QStringLiteral("cbxFontName1Change cbxFontName10 10"),
                  QStringLiteral("cbxFontSize1Change cbxFontSize10 10"),
              }));
     // Every call went through the owner, which reports what escapes a handler.
     QCOMPARE(handlers.runs, handlers.calls.size());
     QCOMPARE(toolbar.fontSize->currentText(), QStringLiteral("7  (36 pt)"));
+  }
+
+  // Every button names its command, with its keys where it has them; the
+  // ones with a state at the caret can show it.
+  void buttonsTellTheirCommandAndKeys() {
+    Recorder handlers;
+    FormatToolbar toolbar(2, handlers, {});
+    const QList<std::pair<QString, QString>> hints = {
+        {"btnBold2", "Bold (Ctrl+B)"},
+        {"btnItalic2", "Italic (Ctrl+I)"},
+        {"btnUnderline2", "Underline (Ctrl+U)"},
+        {"btnNumber2", "Numbered list"},
+        {"btnPlecas2", "Bulleted list"},
+        {"btnOutdent2", "Decrease indent"},
+        {"btnIdent2", "Increase indent"},
+        {"btnLeft2", "Align left"},
+        {"btnCenter2", "Center"},
+        {"btnRight2", "Align right"},
+        {"btnAlign2", "Justify"},
+        {"btnFontColor2", "Font color"},
+        {"btnBGColor2", "Background color"},
+        {"btnLink2", "Link (Ctrl+K)"},
+    };
+    const QStringList checkable = {"btnBold2", "btnItalic2", "btnUnderline2", "btnNumber2",
+                                   "btnLeft2", "btnCenter2", "btnRight2",     "btnAlign2"};
+    QCOMPARE(toolbar.findChildren<QToolButton*>().size(), hints.size());
+    for (const auto& [name, hint] : hints) {
+      auto* button = toolbar.findChild<QToolButton*>(name);
+      QVERIFY2(button != nullptr, qPrintable(name));
+      QCOMPARE(button->toolTip(), hint);
+      QCOMPARE(button->isCheckable(), checkable.contains(name));
+    }
+    QCOMPARE(toolbar.fontName->toolTip(), QStringLiteral("Font name"));
+    QCOMPARE(toolbar.fontSize->toolTip(), QStringLiteral("Font size"));
+  }
+
+  // The caret's format checks its buttons and moves the boxes without a
+  // command going back to the editor; a click shows the editor's answer, not
+  // the click's own toggle.
+  void caretFormatShowsWithoutSending() {
+    Recorder handlers;
+    FormatToolbar toolbar(1, handlers,
+                          {QStringLiteral("Arial"), QString(), QStringLiteral("Georgia")});
+    wordlark::HtmlEditor::CaretFormat format;
+    format.active = QStringList{QStringLiteral("Bold"), QStringLiteral("JustifyCenter")};
+    format.fontName = QStringLiteral("georgia");
+    format.fontSize = 6;
+    toolbar.ShowCaretFormat(format);
+    const auto checked = [&toolbar] {
+      QStringList names;
+      for (auto* b : toolbar.findChildren<QToolButton*>()) {
+        if (b->isChecked()) {
+          names << b->objectName();
+        }
+      }
+      return names;
+    };
+    QCOMPARE(checked(), (QStringList{"btnBold1", "btnCenter1"}));
+    QCOMPARE(toolbar.fontName->currentText(), QStringLiteral("Georgia"));
+    QCOMPARE(toolbar.fontSize->currentText(), QStringLiteral("6  (24 pt)"));
+    QVERIFY(handlers.calls.isEmpty());
+
+    toolbar.findChild<QToolButton*>(QStringLiteral("btnItalic1"))->click();
+    QCOMPARE(handlers.calls, QStringList{QStringLiteral("btnItalic1Click btnItalic1 1 Italic")});
+    QCOMPARE(checked(), (QStringList{"btnBold1", "btnCenter1"}));
+
+    // A font the list does not have leaves the name box empty; no size
+    // known leaves the size box as it was.
+    format.active.clear();
+    format.fontName = QStringLiteral("Unknown Sans");
+    format.fontSize = 0;
+    toolbar.ShowCaretFormat(format);
+    QCOMPARE(checked(), QStringList());
+    QCOMPARE(toolbar.fontName->currentIndex(), -1);
+    QCOMPARE(toolbar.fontSize->currentText(), QStringLiteral("6  (24 pt)"));
+    QCOMPARE(handlers.calls.size(), 1);
   }
 };
 

@@ -8,6 +8,9 @@
 #include <QMimeData>
 #include <QMenu>
 #include <QPointer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,6 +21,7 @@
 #include <memory>
 
 #include "HtmlEditor.h"
+#include "LinkDialog.h"
 #include "gui_test_main.h"
 #include "letter/editor_document.h"
 #include "test_support.h"
@@ -68,6 +72,18 @@ void ClickElement(HtmlEditor& editor, const QString& id) {
   QVERIFY(at.size() == 2);
   QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::LeftButton, {},
                     QPoint(at[0].toInt(), at[1].toInt()));
+}
+
+// Selects the characters `from` to `to` of the first text node in the
+// element matching `selector` (a caret when they are equal).
+void SelectInText(HtmlEditor& editor, const QString& selector, int from, int to) {
+  Eval(editor, QStringLiteral("{ const n = document.querySelector('%1').firstChild;"
+                              "  const r = document.createRange(); r.setStart(n, %2);"
+                              "  r.setEnd(n, %3); const s = window.getSelection();"
+                              "  s.removeAllRanges(); s.addRange(r); }")
+                   .arg(selector)
+                   .arg(from)
+                   .arg(to));
 }
 
 // A web server on 127.0.0.1 that answers every request with a 3x2 PNG.
@@ -660,6 +676,250 @@ class HtmlEditorTest : public QObject {
     QTest::keyClicks(keys, QStringLiteral("Q"));
     QTRY_VERIFY_WITH_TIMEOUT(PageBody(editor).contains(u'Q'), kTimeout);
     QCOMPARE(PageBody(editor).remove(u'Q'), QStringLiteral("<p>start</p>"));
+  }
+
+  void caretFormatFollowsTheCaret_data() {
+    QTest::addColumn<QString>("selector");
+    QTest::addColumn<QStringList>("active");
+    QTest::addColumn<QString>("fontName");
+    QTest::addColumn<int>("fontSize");
+    // Text without a face of its own shows the page's standard font (empty
+    // here), which depends on the machine.
+    QTest::newRow("bold italic") << "#bi" << QStringList{"Bold", "Italic", "JustifyLeft"} << ""
+                                 << 3;
+    QTest::newRow("plain") << "#plain" << QStringList{"JustifyLeft"} << "" << 3;
+    QTest::newRow("underlined, centred, font")
+        << "#u" << QStringList{"Underline", "JustifyCenter"} << "Georgia" << 5;
+    QTest::newRow("numbered list, right")
+        << "#li" << QStringList{"InsertOrderedList", "JustifyRight"} << "" << 3;
+    QTest::newRow("justified, small") << "#small" << QStringList{"JustifyFull"} << "Arial" << 1;
+  }
+  // The page reports what the text at the caret has, as the caret moves.
+  void caretFormatFollowsTheCaret() {
+    QFETCH(QString, selector);
+    QFETCH(QStringList, active);
+    QFETCH(QString, fontName);
+    QFETCH(int, fontSize);
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral(
+        "<p><b><i id=\"bi\">bold italic</i></b> <span id=\"plain\">plain</span></p>"
+        "<p style=\"text-align: center;\"><font face=\"Georgia\" size=\"5\"><u id=\"u\">"
+        "under</u></font></p>"
+        "<ol style=\"text-align: right;\"><li id=\"li\">item</li></ol>"
+        "<div style=\"text-align: justify;\"><font face=\"Arial, sans-serif\" size=\"1\">"
+        "<span id=\"small\">small</span></font></div>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QSignalSpy changed(&editor, &HtmlEditor::caretFormatChanged);
+    SelectInText(editor, selector, 2, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(changed.count() > 0, kTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(editor.FormatAtCaret().active, active, kTimeout);
+    if (fontName.isEmpty()) {
+      fontName = Eval(editor, QStringLiteral("getComputedStyle(document.body).fontFamily"))
+                     .toString()
+                     .remove(u'"');
+      QVERIFY(!fontName.isEmpty() && !fontName.contains(u','));
+    }
+    QCOMPARE(editor.FormatAtCaret().fontName, fontName);
+    QCOMPARE(editor.FormatAtCaret().fontSize, fontSize);
+    QVERIFY(!editor.FormatAtCaret().inLink);
+  }
+
+  void shortcutKeysFormat_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("Ctrl+B") << int(Qt::Key_B) << "<p><b>Hello</b></p>";
+    QTest::newRow("Ctrl+I") << int(Qt::Key_I) << "<p><i>Hello</i></p>";
+    QTest::newRow("Ctrl+U") << int(Qt::Key_U) << "<p><u>Hello</u></p>";
+  }
+  void shortcutKeysFormat() {
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p>Hello</p>"));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    SelectAll(editor);
+    QTest::keyClick(ViewOf(editor)->focusProxy(), Qt::Key(key), Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(editor.GetBodyHtml(), QStringLiteral("<body>%1</body>").arg(expected),
+                              kTimeout);
+  }
+
+  // A link is made from the selection, changed and removed again; the copy
+  // of the body is exact as soon as each call returns.
+  void linksAreMadeChangedAndRemoved() {
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p id=\"p\">Visit our <b>shop</b> today</p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QSignalSpy changed(&editor, &HtmlEditor::contentChanged);
+    // "our " and "shop": the selection crosses the bold.
+    Eval(editor, QStringLiteral("{ const p = document.getElementById('p');"
+                                "  const r = document.createRange();"
+                                "  r.setStart(p.firstChild, 6); r.setEnd(p.lastChild, 0);"
+                                "  const s = window.getSelection();"
+                                "  s.removeAllRanges(); s.addRange(r); }"));
+    QTRY_COMPARE_WITH_TIMEOUT(editor.FormatAtCaret().selectedText, QStringLiteral("our shop"),
+                              kTimeout);
+    editor.SetLink(QStringLiteral("https://example.com/"));
+    QCOMPARE(editor.GetBodyHtml(),
+             QStringLiteral("<body><p id=\"p\">Visit <a href=\"https://example.com/\">our "
+                            "<b>shop</b></a> today</p></body>"));
+    QCOMPARE(changed.count(), 1);
+
+    SelectInText(editor, QStringLiteral("a"), 1, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(editor.FormatAtCaret().inLink, kTimeout);
+    QCOMPARE(editor.FormatAtCaret().linkAddress, QStringLiteral("https://example.com/"));
+    QCOMPARE(editor.FormatAtCaret().linkText, QStringLiteral("our shop"));
+
+    // The caret in a link: the link changes, its text too when one is given.
+    editor.SetLink(QStringLiteral("tel:+15550100"));
+    QCOMPARE(editor.GetBodyHtml(),
+             QStringLiteral("<body><p id=\"p\">Visit <a href=\"tel:+15550100\">our "
+                            "<b>shop</b></a> today</p></body>"));
+    editor.SetLink(QStringLiteral("https://example.org/?a=1&b=<2>"), QStringLiteral("the <shop>"));
+    QCOMPARE(editor.GetBodyHtml(),
+             QStringLiteral("<body><p id=\"p\">Visit <a href=\"https://example.org/?a=1&amp;"
+                            "b=<2>\">the &lt;shop&gt;</a> today</p></body>"));
+
+    SelectInText(editor, QStringLiteral("a"), 2, 2);
+    editor.RemoveLink();
+    QCOMPARE(editor.GetBodyHtml(),
+             QStringLiteral("<body><p id=\"p\">Visit the &lt;shop&gt; today</p></body>"));
+
+    // A caret outside any link: a new link with the given text, or with the
+    // address as its text.
+    SelectInText(editor, QStringLiteral("p"), 5, 5);
+    editor.SetLink(QStringLiteral("mailto:jo@example.com"));
+    QCOMPARE(editor.GetBodyHtml(),
+             QStringLiteral("<body><p id=\"p\">Visit<a href=\"mailto:jo@example.com\">"
+                            "jo@example.com</a> the &lt;shop&gt; today</p></body>"));
+    editor.SetHtml(editor.GetHtml());
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    QVERIFY(PageBody(editor).contains(
+        QStringLiteral("<a href=\"mailto:jo@example.com\">jo@example.com</a>")));
+  }
+
+  // In an editable document a plain click on a link places the caret; a
+  // Ctrl+click opens web and mail addresses, and nothing else.
+  void ctrlClickOpensALinkAndAPlainClickPlacesTheCaret() {
+    HtmlEditor editor;
+    QList<QUrl> opened;
+    editor.SetLinkOpener([&](const QUrl& url) { opened << url; });
+    editor.SetHtml(
+        QStringLiteral("<p><a id=\"web\" href=\"https://example.com/a\">web link</a></p>"
+                       "<p><a id=\"mail\" href=\"mailto:jo@example.com\">mail link</a></p>"
+                       "<p><a id=\"tel\" href=\"tel:+15550100\">telephone link</a></p>"
+                       "<p><a id=\"js\" href=\"javascript:void(0)\">script link</a></p>"));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+
+    ClickElement(editor, QStringLiteral("web"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.FormatAtCaret().inLink, kTimeout);
+    QCOMPARE(editor.FormatAtCaret().linkAddress, QStringLiteral("https://example.com/a"));
+
+    const auto ctrlClick = [&](const QString& id) {
+      const QVariantList at =
+          Eval(editor, QStringLiteral("(() => { const r = document.getElementById('%1')"
+                                      ".getBoundingClientRect(); return [r.x + r.width / 2,"
+                                      " r.y + r.height / 2]; })()")
+                           .arg(id))
+              .toList();
+      QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::LeftButton, Qt::ControlModifier,
+                        QPoint(at[0].toInt(), at[1].toInt()));
+    };
+    ctrlClick(QStringLiteral("tel"));
+    ctrlClick(QStringLiteral("js"));
+    ctrlClick(QStringLiteral("mail"));
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 1, kTimeout);
+    QCOMPARE(opened[0], QUrl(QStringLiteral("mailto:jo@example.com")));
+    ctrlClick(QStringLiteral("web"));
+    QTRY_COMPARE_WITH_TIMEOUT(opened.size(), 2, kTimeout);
+    QCOMPARE(opened[1], QUrl(QStringLiteral("https://example.com/a")));
+    // The plain click opened nothing.
+    QCOMPARE(opened.size(), 2);
+  }
+
+  // Ctrl+K asks for the link dialog, after the caret's link has been told.
+  void ctrlKAsksForTheLinkDialog() {
+    HtmlEditor editor;
+    editor.SetHtml(QStringLiteral("<p>see <a href=\"https://example.com/\">here</a></p>"));
+    QVERIFY(ShowFocused(editor));
+    QTRY_VERIFY_WITH_TIMEOUT(editor.IsReady(), kTimeout);
+    SelectInText(editor, QStringLiteral("a"), 2, 2);
+    QSignalSpy asked(&editor, &HtmlEditor::linkRequested);
+    QTest::keyClick(ViewOf(editor)->focusProxy(), Qt::Key_K, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(asked.count(), 1, kTimeout);
+    QVERIFY(editor.FormatAtCaret().inLink);
+    QCOMPARE(editor.FormatAtCaret().linkText, QStringLiteral("here"));
+    QCOMPARE(PageBody(editor),
+             QStringLiteral("<p>see <a href=\"https://example.com/\">here</a></p>"));
+  }
+
+  void linkAddressesAreChecked_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("address");  // empty: refused
+    QTest::newRow("https") << "https://example.com/offer?x=1"
+                           << "https://example.com/offer?x=1";
+    QTest::newRow("http, upper-case scheme") << " HTTP://example.com "
+                                             << "http://example.com";
+    QTest::newRow("bare host") << "example.com"
+                               << "https://example.com";
+    QTest::newRow("bare host with path") << "www.example.com/a?b#c"
+                                         << "https://www.example.com/a?b#c";
+    QTest::newRow("bare host with port") << "example.com:8080/x"
+                                         << "https://example.com:8080/x";
+    QTest::newRow("bare mail") << "jo@example.com"
+                               << "mailto:jo@example.com";
+    QTest::newRow("mailto") << "mailto:jo@example.com?subject=Hi"
+                            << "mailto:jo@example.com?subject=Hi";
+    QTest::newRow("tel with blanks") << "tel:+1 (555) 010-0"
+                                     << "tel:+15550100";
+    QTest::newRow("javascript") << "javascript:alert(1)"
+                                << "";
+    QTest::newRow("file") << "file:///etc/passwd"
+                          << "";
+    QTest::newRow("ftp") << "ftp://example.com/"
+                         << "";
+    QTest::newRow("data") << "data:text/html,x"
+                          << "";
+    QTest::newRow("empty") << "  "
+                           << "";
+    QTest::newRow("word") << "offer"
+                          << "";
+    QTest::newRow("web without host") << "https:example.com"
+                                      << "";
+    QTest::newRow("blank inside") << "https://example.com/a b"
+                                  << "";
+    QTest::newRow("mailto without address") << "mailto:"
+                                            << "";
+    QTest::newRow("tel with letters") << "tel:call-me"
+                                      << "";
+    QTest::newRow("relative") << "//example.com/x"
+                              << "";
+  }
+  void linkAddressesAreChecked() {
+    QFETCH(QString, typed);
+    QFETCH(QString, address);
+    QString error;
+    const auto result = wordlark::NormalizeLinkAddress(typed, &error);
+    QCOMPARE(result.value_or(QString()), address);
+    QCOMPARE(error.isEmpty(), !address.isEmpty());
+  }
+
+  // The dialog's OK takes only an address a link can have, and says why not.
+  void theLinkDialogRefusesOtherAddresses() {
+    wordlark::LinkDialog dialog({QString(), QStringLiteral("our shop"), false});
+    QVERIFY(!dialog.btnRemoveLink->isEnabled());
+    QCOMPARE(dialog.edtLinkText->text(), QStringLiteral("our shop"));
+    dialog.show();
+    dialog.edtLinkAddress->setText(QStringLiteral("javascript:alert(1)"));
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.lblLinkError->isVisible());
+    QVERIFY(dialog.lblLinkError->text().contains(QStringLiteral("mailto:")));
+    dialog.edtLinkAddress->setText(QStringLiteral("example.com"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.edtLinkAddress->text(), QStringLiteral("https://example.com"));
   }
 
   // A renderer that dies takes nothing with it: the editor keeps the text and

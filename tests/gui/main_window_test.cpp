@@ -15,7 +15,9 @@
 #include <QWheelEvent>
 
 #include "FormatToolbar.h"
+#include "LinkDialog.h"
 #include "TfrmMain.h"
+#include "document/LetterSession.h"
 #include "gui_test_main.h"
 #include "letter/config_file.h"
 #include "seams/Dialogs.h"
@@ -558,6 +560,132 @@ class MainWindowTest : public QObject {
     QVERIFY(w.prfEditor11->GetHtml().contains(QStringLiteral("<b>")));
     QVERIFY(!w.prfEditor10->GetHtml().contains(QStringLiteral("<b>")));
     QVERIFY(!w.prfEditor10->GetHtml().contains(QStringLiteral("size=")));
+  }
+
+  // The toolbar of an editor shows the format at its caret: the buttons
+  // checked, the boxes on the caret's font, and nothing sent back to the
+  // editor, nothing changed in the letter.
+  void theToolbarFollowsTheCaretWithoutChangingTheLetter() {
+    TfrmMain& w = fixture_->Window();
+    w.GoToStep(1);  // step 2
+    w.prfEditor2->SetHtml(
+        QStringLiteral("<div style=\"text-align: center;\"><b id=\"b\">bold</b></div>"
+                       "<div><font face=\"Georgia\" size=\"5\"><span id=\"g\">big</span>"
+                       "</font></div>"));
+    QVERIFY(WindowFixture::WaitForEditors(w));
+    const QString html = w.prfEditor2->GetHtml();
+    QVERIFY(!w.Session().IsModified());
+    auto* bold = w.findChild<QToolButton*>(QStringLiteral("btnBold2"));
+    auto* center = w.findChild<QToolButton*>(QStringLiteral("btnCenter2"));
+    auto* left = w.findChild<QToolButton*>(QStringLiteral("btnLeft2"));
+    auto* name = w.findChild<QComboBox*>(QStringLiteral("cbxFontName2"));
+    auto* size = w.findChild<QComboBox*>(QStringLiteral("cbxFontSize2"));
+    QVERIFY(bold && center && left && name && size);
+    QCOMPARE(bold->toolTip(), QStringLiteral("Bold (Ctrl+B)"));
+
+    const auto caretIn = [&](const char* id) {
+      wordlark::test::Eval(*w.prfEditor2,
+                           QStringLiteral("{ const r = document.createRange();"
+                                          "  r.setStart(document.getElementById('%1').firstChild,"
+                                          "  1); const s = window.getSelection();"
+                                          "  s.removeAllRanges(); s.addRange(r); }")
+                               .arg(QLatin1String(id)));
+    };
+    caretIn("b");
+    QTRY_VERIFY(bold->isChecked());
+    QVERIFY(center->isChecked());
+    QVERIFY(!left->isChecked());
+    caretIn("g");
+    QTRY_COMPARE(name->currentText(), QStringLiteral("Georgia"));
+    QCOMPARE(size->currentText(), QStringLiteral("5  (18 pt)"));
+    QVERIFY(!bold->isChecked());
+    QVERIFY(left->isChecked());
+    QVERIFY(!center->isChecked());
+    // Nothing went back: the document and the letter's state are as they were.
+    QCOMPARE(w.prfEditor2->GetHtml(), html);
+    QVERIFY(!w.Session().IsModified());
+  }
+
+  // A link made through the dialog is in the letter at once, survives Save
+  // and Load and reaches the page; other addresses are refused; Ctrl+K in
+  // the editor opens the dialog on the link, which can remove it; Ctrl+click
+  // opens it in the browser.
+  void linksAreMadeThroughTheDialogAndReachThePage() {
+    using wordlark::LinkDialog;
+    TfrmMain& w = fixture_->Window();
+    WriteBytes(fixture_->Folder() / "Templates" / "plain.tem",
+               "<html><body>%%INTRODUCTION%%</body></html>\n");
+    w.FillTemplateList();
+    w.GoToStep(2);  // step 3
+    w.prfEditor3->SetHtml(QStringLiteral("<div id=\"d\">Visit our shop today</div>"));
+    QVERIFY(WindowFixture::WaitForEditors(w));
+    wordlark::test::Eval(*w.prfEditor3,
+                         QStringLiteral("{ const t = document.getElementById('d').firstChild;"
+                                        "  const r = document.createRange(); r.setStart(t, 10);"
+                                        "  r.setEnd(t, 14); const s = window.getSelection();"
+                                        "  s.removeAllRanges(); s.addRange(r); }"));
+    QTRY_COMPARE(w.prfEditor3->FormatAtCaret().selectedText, QStringLiteral("shop"));
+    auto* link = w.findChild<QToolButton*>(QStringLiteral("btnLink3"));
+    QVERIFY(link);
+
+    // Refused: a warning, the document unchanged.
+    LinkDialog::QueueAnswer(
+        LinkDialog::Answer{LinkDialog::Answer::Action::kSet, "javascript:alert(1)", "shop"});
+    link->click();
+    QCOMPARE(MessageBox::History().size(), 1);
+    QCOMPARE(MessageBox::History().front().kind, MessageBox::Kind::Warning);
+    QVERIFY(Messages().front().contains(QStringLiteral("(tel:)")));
+    QVERIFY(!w.prfEditor3->GetHtml().contains(QStringLiteral("<a ")));
+
+    LinkDialog::QueueAnswer(
+        LinkDialog::Answer{LinkDialog::Answer::Action::kSet, "example.com/shop", "shop"});
+    link->click();
+    QCOMPARE(LinkDialog::Requests().size(), 2);
+    QCOMPARE(LinkDialog::Requests().back().text, QStringLiteral("shop"));
+    QVERIFY(!LinkDialog::Requests().back().inLink);
+    // In the letter at once, without waiting for the page.
+    const QString linked = QStringLiteral(
+        "<div id=\"d\">Visit our <a href=\"https://example.com/shop\">shop</a>"
+        " today</div>");
+    QCOMPARE(QString::fromStdString(w.CollectConfiguration().prfEditor3.body()), linked);
+    QVERIFY(w.Session().IsModified());
+
+    const auto file = fixture_->Folder() / "letter.set";
+    w.SaveConfiguration(PathText(file));
+    TfrmMain fresh(fixture_->Folder());
+    fresh.LoadConfiguration(PathText(file));
+    QVERIFY(WindowFixture::WaitForEditors(fresh));
+    QVERIFY(fresh.prfEditor3->GetHtml().contains(linked));
+    const auto out = fixture_->Folder() / "page.html";
+    fresh.edtFilename->setText(PathText(out));
+    fresh.btnFinishClick();
+    QVERIFY2(ReadBytes(out).find(linked.toStdString()) != std::string::npos,
+             ReadBytes(out).c_str());
+
+    // Ctrl+click opens it through the desktop seam.
+    QVERIFY(WindowFixture::WaitForEditors(w));
+    const QVariantList at =
+        wordlark::test::Eval(*w.prfEditor3,
+                             QStringLiteral("(() => { const r = document.querySelector('a')"
+                                            ".getBoundingClientRect(); return [r.x + r.width / 2,"
+                                            " r.y + r.height / 2]; })()"))
+            .toList();
+    QCOMPARE(at.size(), 2);
+    QWidget* keys = wordlark::test::ViewOf(*w.prfEditor3)->focusProxy();
+    w.activateWindow();
+    QTest::mouseClick(keys, Qt::LeftButton, Qt::ControlModifier,
+                      QPoint(at[0].toInt(), at[1].toInt()));
+    QTRY_COMPARE(fixture_->OpenedUrls(), QStringList{QStringLiteral("https://example.com/shop")});
+
+    // Ctrl+K with the caret in the link: the dialog shows it; Remove Link.
+    QTRY_VERIFY(w.prfEditor3->FormatAtCaret().inLink);
+    LinkDialog::QueueAnswer(LinkDialog::Answer{LinkDialog::Answer::Action::kRemove, {}, {}});
+    QTest::keyClick(keys, Qt::Key_K, Qt::ControlModifier);
+    QTRY_COMPARE(LinkDialog::Requests().size(), 3);
+    QCOMPARE(LinkDialog::Requests().back().address, QStringLiteral("https://example.com/shop"));
+    QVERIFY(LinkDialog::Requests().back().inLink);
+    QCOMPARE(QString::fromStdString(w.CollectConfiguration().prfEditor3.body()),
+             QStringLiteral("<div id=\"d\">Visit our shop today</div>"));
   }
 
   void theColourDialogKeepsItsColourAcrossToolbars() {

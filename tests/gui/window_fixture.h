@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "HtmlEditor.h"
+#include "LinkDialog.h"
 #include "TfrmMain.h"
 #include "online/NewsBalloon.h"
 #include "seams/Desktop.h"
@@ -39,6 +40,7 @@ class WindowFixture {
     MessageBox::ClearHistory();
     FileDialog::Reset();
     ColorPicker::Reset();
+    LinkDialog::Reset();
     SetUrlOpenerForTesting([this](const QUrl& url) {
       openedUrls_ << url.toString();
       return true;
@@ -67,6 +69,7 @@ class WindowFixture {
     SetProgramStarterForTesting({});
     FileDialog::Reset();
     ColorPicker::Reset();
+    LinkDialog::Reset();
     qApp->setStyleSheet(styleSheet_);
     QApplication::setWindowIcon(windowIcon_);
     QApplication::setApplicationDisplayName(displayName_);

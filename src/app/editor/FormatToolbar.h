@@ -5,6 +5,8 @@
 #include <functional>
 #include <span>
 
+#include "HtmlEditor.h"
+
 class QComboBox;
 class QToolButton;
 
@@ -38,6 +40,7 @@ class FormatToolbar : public QWidget {
     virtual void btnAlign1Click(QWidget* sender) = 0;
     virtual void btnFontColor1Click(QWidget* sender) = 0;
     virtual void btnBGColor1Click(QWidget* sender) = 0;
+    virtual void btnLink1Click(QWidget* sender) = 0;
     // Runs one of the handlers above; the owner reports what escapes it.
     virtual void RunHandler(const std::function<void()>& handler) = 0;
 
@@ -49,13 +52,15 @@ class FormatToolbar : public QWidget {
 
   // A button of the toolbar.
   struct Command {
-    const char* name;     // object name before the editor's number: "btnBold"
-    const char* text;     // its text when the desktop's theme has no icon for it
-    Glyph glyph;          // how that text is drawn
-    const char* icon;     // the theme's icon name
-    const char* hint;     // what it does, for screen readers
-    const char* command;  // the editor command its handler sends, in the "Command" property
+    const char* name;      // object name before the editor's number: "btnBold"
+    const char* text;      // its text when the desktop's theme has no icon for it
+    Glyph glyph;           // how that text is drawn
+    const char* icon;      // the theme's icon name
+    const char* hint;      // what it does: its accessible name, and its tooltip's start
+    const char* shortcut;  // its keys in the editor, in the tooltip ("Ctrl+B"), or none
+    const char* command;   // the editor command its handler sends, in the "Command" property
     void (Handlers::*handler)(QWidget* sender);
+    bool checkable;  // shows whether the text at the caret has it
     bool dividerAfter;
   };
 
@@ -73,6 +78,14 @@ class FormatToolbar : public QWidget {
 
   int tag() const { return tag_; }
 
+  // Follows `editor`: the buttons and boxes show the format at its caret, and
+  // Ctrl+K in it is the link button's click.
+  void Attach(HtmlEditor* editor);
+
+  // Shows `format`: checkable buttons checked for the commands on at the
+  // caret, the boxes on the caret's font. Updating the boxes sends nothing.
+  void ShowCaretFormat(const HtmlEditor::CaretFormat& format);
+
   QComboBox* fontName = nullptr;
   QComboBox* fontSize = nullptr;
 
@@ -81,6 +94,8 @@ class FormatToolbar : public QWidget {
   void AddDivider();
 
   int tag_;
+  HtmlEditor::CaretFormat shown_;
+  QList<QToolButton*> buttons_;
 };
 
 }  // namespace wordlark

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 #include <QMimeData>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineContextMenuRequest>
@@ -248,6 +250,11 @@ class EditorBridge : public QObject {
     editor_->OnPageChanged(generation, body);
   }
   Q_INVOKABLE void linkClicked(const QString& href) { editor_->OnLinkClicked(href); }
+  Q_INVOKABLE void commandDone(int generation, const QString& body) {
+    editor_->OnCommandDone(generation, body);
+  }
+  Q_INVOKABLE void caretFormat(const QVariantMap& format) { editor_->OnCaretFormat(format); }
+  Q_INVOKABLE void linkRequested() { emit editor_->linkRequested(); }
 
  private:
   HtmlEditor* editor_;
@@ -450,10 +457,12 @@ void HtmlEditor::SetHtml(const QString& text) {
 }
 
 QString HtmlEditor::GetHtml() const {
+  Settle();
   return QString::fromStdString(EditorDocumentHtml(body_.toStdString()));
 }
 
 QString HtmlEditor::GetBodyHtml() const {
+  Settle();
   if (!HasVisibleContent(body_)) {
     return QString::fromUtf8(kEmptyEditorBody.data(), qsizetype(kEmptyEditorBody.size()));
   }
@@ -528,8 +537,95 @@ void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
       break;
     }
   }
-  RunScript(QStringLiteral("wordlarkEditor.exec(%1, %2);")
-                .arg(JsLiteral(it->page_command.toString()), JsLiteral(argument)));
+  SendCommand(QStringLiteral("wordlarkEditor.exec(%1, %2);")
+                  .arg(JsLiteral(it->page_command.toString()), JsLiteral(argument)));
+}
+
+void HtmlEditor::SetLink(const QString& address, const std::optional<QString>& text) {
+  if (!IsReady() || browseMode_ || address.isEmpty()) {
+    return;
+  }
+  SendCommand(QStringLiteral("wordlarkEditor.setLink(%1, %2);")
+                  .arg(JsLiteral(address), text ? JsLiteral(*text) : QStringLiteral("null")));
+}
+
+void HtmlEditor::RemoveLink() {
+  if (!IsReady() || browseMode_) {
+    return;
+  }
+  SendCommand(QStringLiteral("wordlarkEditor.removeLink();"));
+}
+
+void HtmlEditor::SendCommand(const QString& script) {
+  ++commandsInFlight_;
+  RunScript(script);
+}
+
+void HtmlEditor::Settle() const {
+  if (commandsInFlight_ == 0 || !pageUp_) {
+    return;
+  }
+  // The page answers each command in order; user input waits meanwhile, so
+  // nothing the user does slips in between.
+  QEventLoop loop;
+  connect(this, &HtmlEditor::commandsSettled, &loop, &QEventLoop::quit);
+  QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (commandsInFlight_ > 0) {
+    qWarning("HtmlEditor: the page did not carry out %d command(s)", commandsInFlight_);
+    auto* self = const_cast<HtmlEditor*>(this);
+    self->commandsInFlight_ = 0;
+    emit self->commandsSettled();
+  }
+}
+
+void HtmlEditor::OnCommandDone(int generation, const QString& body) {
+  if (commandsInFlight_ > 0) {
+    --commandsInFlight_;
+  }
+  // The body of a replaced document does not count; the copy stays.
+  if (generation == generation_ && loadedGeneration_ == generation && body != body_) {
+    body_ = body;
+    emit contentChanged();
+  }
+  if (commandsInFlight_ == 0) {
+    emit commandsSettled();
+  }
+}
+
+void HtmlEditor::OnCaretFormat(const QVariantMap& format) {
+  // The page's command names, as ExecCommand names them.
+  static const QList<std::pair<QString, QString>> kStates = {
+      {QStringLiteral("bold"), QStringLiteral("Bold")},
+      {QStringLiteral("italic"), QStringLiteral("Italic")},
+      {QStringLiteral("underline"), QStringLiteral("Underline")},
+      {QStringLiteral("insertOrderedList"), QStringLiteral("InsertOrderedList")},
+      {QStringLiteral("insertUnorderedList"), QStringLiteral("InsertUnorderedList")},
+      {QStringLiteral("justifyLeft"), QStringLiteral("JustifyLeft")},
+      {QStringLiteral("justifyCenter"), QStringLiteral("JustifyCenter")},
+      {QStringLiteral("justifyRight"), QStringLiteral("JustifyRight")},
+      {QStringLiteral("justifyFull"), QStringLiteral("JustifyFull")},
+  };
+  CaretFormat caret;
+  const QVariantMap states = format.value(QStringLiteral("states")).toMap();
+  for (const auto& [page_name, name] : kStates) {
+    if (states.value(page_name).toBool()) {
+      caret.active << name;
+    }
+  }
+  caret.fontName = format.value(QStringLiteral("fontName")).toString().left(200);
+  bool ok = false;
+  const int size = format.value(QStringLiteral("fontSize")).toInt(&ok);
+  caret.fontSize = ok && size >= 1 && size <= 7 ? size : 0;
+  caret.inLink = format.value(QStringLiteral("inLink")).toBool();
+  caret.linkAddress = format.value(QStringLiteral("linkAddress")).toString();
+  caret.linkText = format.value(QStringLiteral("linkText")).toString();
+  caret.selectedText =
+      format.value(QStringLiteral("selectedText")).toString().left(kSelectedTextLimit);
+  if (caret != caret_) {
+    caret_ = std::move(caret);
+    emit caretFormatChanged();
+  }
 }
 
 void HtmlEditor::InsertPicture(const QString& src, const QString& alt) {
@@ -604,8 +700,16 @@ void HtmlEditor::OnPageChanged(int generation, const QString& body) {
 }
 
 void HtmlEditor::OnLinkClicked(const QString& href) {
+  const QUrl url(href);
   if (browseMode_) {
-    OpenLink(QUrl(href));
+    OpenLink(url);
+    return;
+  }
+  // Ctrl+click in an editable document: web and mail addresses only.
+  static const QStringList schemes = {QStringLiteral("http"), QStringLiteral("https"),
+                                      QStringLiteral("mailto")};
+  if (schemes.contains(url.scheme().toLower())) {
+    OpenLink(url);
   }
 }
 
@@ -623,6 +727,10 @@ void HtmlEditor::OnRenderProcessGone() {
   // keeps failing is not restarted for ever.
   pageUp_ = false;
   loadedGeneration_ = -1;
+  if (commandsInFlight_ > 0) {
+    commandsInFlight_ = 0;
+    emit commandsSettled();
+  }
   if (!pending_) {
     pending_ = body_;
   }

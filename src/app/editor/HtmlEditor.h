@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QVariant>
+#include <QVariantMap>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -54,8 +56,21 @@ class HtmlEditor : public QWidget {
 
  public:
   // Opens a link outside the program; receives only http, https, ftp and
-  // mailto addresses.
+  // mailto addresses (in an editable document only http, https and mailto).
   using LinkOpener = std::function<void(const QUrl&)>;
+
+  // What the text at the caret has, as the page last reported it.
+  struct CaretFormat {
+    QStringList active;    // the commands whose state is on: "Bold", "JustifyCenter", ...
+    QString fontName;      // the first family of the caret's font
+    int fontSize = 0;      // its HTML font size 1 to 7; 0 when unknown
+    QString linkAddress;   // the href of the link around the caret, if any
+    QString linkText;      // that link's text
+    QString selectedText;  // the selection's text (up to kSelectedTextLimit characters)
+    bool inLink = false;
+    bool operator==(const CaretFormat&) const = default;
+  };
+  static constexpr int kSelectedTextLimit = 2000;
 
   explicit HtmlEditor(QWidget* parent = nullptr);
   ~HtmlEditor() override;
@@ -93,9 +108,19 @@ class HtmlEditor : public QWidget {
   // picture's extension), as paths: what a drop or paste of files from the
   // file manager puts into the document.
   static QStringList LocalPictureFiles(const QList<QUrl>& urls);
+  // The format at the caret, kept current by the page.
+  const CaretFormat& FormatAtCaret() const { return caret_; }
+
+  // Makes the selection a link to `address`, or changes the link around the
+  // caret. `text` replaces the linked text; without it the selected text (or
+  // the link's text) stays, and with neither the address is the text.
+  void SetLink(const QString& address, const std::optional<QString>& text = std::nullopt);
+  // Removes the link around the caret, or the links in the selection.
+  void RemoveLink();
 
   // A browse-mode view shows the document without editing; a click on a link
-  // goes to the link opener instead of navigating.
+  // goes to the link opener instead of navigating. In an editable document a
+  // plain click on a link places the caret and Ctrl+click opens it.
   bool BrowseMode() const { return browseMode_; }
   void SetBrowseMode(bool on);
 
@@ -124,6 +149,12 @@ class HtmlEditor : public QWidget {
   void contentChanged();
   // The page has taken over the document of the last SetHtml.
   void documentReady();
+  // FormatAtCaret changed.
+  void caretFormatChanged();
+  // The user asked for the link dialog (Ctrl+K in the document).
+  void linkRequested();
+  // Every command sent to the page has been carried out.
+  void commandsSettled();
 
  private:
   friend class EditorBridge;
@@ -139,6 +170,12 @@ class HtmlEditor : public QWidget {
   void OnPageLoaded(int generation, const QString& body);
   void OnPageChanged(int generation, const QString& body);
   void OnLinkClicked(const QString& href);
+  void OnCommandDone(int generation, const QString& body);
+  void OnCaretFormat(const QVariantMap& format);
+  void SendCommand(const QString& script);
+  // Waits until the page has carried out the commands sent to it, so that
+  // the copy of the body is exact when it is read.
+  void Settle() const;
   void OnRenderProcessGone();
 
   QWebEngineView* view_ = nullptr;
@@ -154,6 +191,8 @@ class HtmlEditor : public QWidget {
   bool browseMode_ = false;
   bool useDiv_ = false;
   LinkOpener linkOpener_;
+  CaretFormat caret_;
+  int commandsInFlight_ = 0;
 };
 
 }  // namespace wordlark

@@ -11,8 +11,16 @@
     browseMode: false,
     useDiv: false,
     lastSent: null,
+    lastCaret: null,
     observer: null,
   };
+
+  // The commands whose state the toolbar shows.
+  const kStateCommands = [
+    'bold', 'italic', 'underline', 'insertOrderedList', 'insertUnorderedList', 'justifyLeft',
+    'justifyCenter', 'justifyRight', 'justifyFull',
+  ];
+  const kSelectedTextLimit = 2000;
 
   // Blocks that end an open paragraph when HTML is parsed. Editing commands
   // can put them inside a <p> (a list made from a paragraph does), which reads
@@ -87,6 +95,87 @@
     }
   }
 
+  // Tells the widget a command has been carried out, with the body as it
+  // now stands; the widget's reads wait for this.
+  function done() {
+    const body = document.body;
+    if (!state.bridge) {
+      return;
+    }
+    const html = body ? serialize(body) : '';
+    state.lastSent = html;
+    state.bridge.commandDone(state.generation, html);
+    reportCaret();
+  }
+
+  function selectionInBody() {
+    const body = document.body;
+    const selection = window.getSelection();
+    return body && selection.rangeCount > 0 &&
+        body.contains(selection.getRangeAt(0).commonAncestorContainer);
+  }
+
+  // The link element around the caret or the selection's start.
+  function linkAtSelection() {
+    if (!selectionInBody()) {
+      return null;
+    }
+    const range = window.getSelection().getRangeAt(0);
+    for (const node of [range.commonAncestorContainer, range.startContainer]) {
+      const element = node instanceof Element ? node : node.parentElement;
+      const link = element ? element.closest('a[href]') : null;
+      if (link && document.body.contains(link)) {
+        return link;
+      }
+    }
+    return null;
+  }
+
+  // The first family of a CSS font-family list, without its quotes.
+  function firstFamily(value) {
+    const first = String(value || '').split(',')[0].trim();
+    return first.replace(/^(["'])(.*)\1$/, '$2');
+  }
+
+  // Sends the format at the caret when it changed since the last report.
+  function reportCaret() {
+    if (!state.bridge || !document.body || state.browseMode) {
+      return;
+    }
+    const states = {};
+    let fontName = '';
+    let fontSize = '';
+    const inBody = selectionInBody();
+    if (inBody) {
+      for (const command of kStateCommands) {
+        states[command] = document.queryCommandState(command);
+      }
+      // Text that no alignment was given to starts at the left.
+      if (!states.justifyCenter && !states.justifyRight && !states.justifyFull) {
+        states.justifyLeft = true;
+      }
+      fontName = firstFamily(document.queryCommandValue('fontName'));
+      fontSize = document.queryCommandValue('fontSize');
+    }
+    const link = linkAtSelection();
+    const selectedText = inBody ? window.getSelection().toString() : '';
+    const caret = {
+      states,
+      fontName,
+      fontSize,
+      inLink: link !== null,
+      linkAddress: link ? link.getAttribute('href') : '',
+      linkText: link ? link.textContent : '',
+      selectedText: selectedText.slice(0, kSelectedTextLimit),
+    };
+    const key = JSON.stringify(caret);
+    if (key === state.lastCaret) {
+      return;
+    }
+    state.lastCaret = key;
+    state.bridge.caretFormat(caret);
+  }
+
   function applyMode() {
     const body = document.body;
     if (body) {
@@ -153,6 +242,8 @@
     applyMode();
     state.observer.takeRecords();
     report('loaded');
+    state.lastCaret = null;
+    reportCaret();
   }
 
   function configure(browseMode, useDiv) {
@@ -163,25 +254,95 @@
 
   // Commands act on the selection; when the document has none inside the
   // body yet (never focused), on a caret at the end of the document.
-  function exec(command, value) {
+  function ensureSelection() {
     const body = document.body;
-    if (!body || state.browseMode) {
-      return false;
-    }
-    const selection = window.getSelection();
-    if (selection.rangeCount === 0 ||
-        !body.contains(selection.getRangeAt(0).commonAncestorContainer)) {
+    if (!selectionInBody()) {
       const range = document.createRange();
       range.selectNodeContents(body);
       range.collapse(false);
+      const selection = window.getSelection();
       selection.removeAllRanges();
       selection.addRange(range);
     }
-    const done = value === null || value === undefined
-        ? document.execCommand(command, false)
-        : document.execCommand(command, false, String(value));
-    report('changed');
-    return done;
+  }
+
+  // Every command answers with done(), also when it fails.
+  function exec(command, value) {
+    try {
+      const body = document.body;
+      if (!body || state.browseMode) {
+        return false;
+      }
+      ensureSelection();
+      return value === null || value === undefined
+          ? document.execCommand(command, false)
+          : document.execCommand(command, false, String(value));
+    } finally {
+      done();
+    }
+  }
+
+  // Makes the selection a link, or changes the link around the caret.
+  // `text` null keeps the text there is.
+  function setLink(href, text) {
+    try {
+      const body = document.body;
+      if (!body || state.browseMode) {
+        return;
+      }
+      ensureSelection();
+      const link = linkAtSelection();
+      if (link) {
+        link.setAttribute('href', href);
+        if (text !== null && text !== link.textContent) {
+          link.textContent = text;
+        }
+        return;
+      }
+      const selection = window.getSelection();
+      if (text === null && !selection.isCollapsed) {
+        document.execCommand('createLink', false, href);
+        return;
+      }
+      // The text is typed in and then made a link: inserting the link's
+      // markup would turn the blank after it into a non-breaking one.
+      const shown = text === null || text === '' ? href.replace(/^(mailto|tel):/i, '') : text;
+      document.execCommand('insertText', false, shown);
+      const end = selection.focusNode;
+      const offset = selection.focusOffset;
+      if (end && end.nodeType === Node.TEXT_NODE && offset >= shown.length &&
+          end.data.slice(offset - shown.length, offset) === shown) {
+        const range = document.createRange();
+        range.setStart(end, offset - shown.length);
+        range.setEnd(end, offset);
+        selection.removeAllRanges();
+        selection.addRange(range);
+        document.execCommand('createLink', false, href);
+        selection.collapseToEnd();
+      }
+    } finally {
+      done();
+    }
+  }
+
+  // Removes the link around the caret, or every link the selection touches.
+  function removeLink() {
+    try {
+      if (!document.body || state.browseMode || !selectionInBody()) {
+        return;
+      }
+      const link = linkAtSelection();
+      const selection = window.getSelection();
+      if (link) {
+        const range = document.createRange();
+        range.selectNodeContents(link);
+        selection.removeAllRanges();
+        selection.addRange(range);
+      }
+      document.execCommand('unlink', false);
+    } finally {
+      done();
+    }
   }
 
   function attributeText(text) {
@@ -251,9 +412,13 @@
   }
 
   // In browse mode a link is handed to the widget, which opens it outside;
-  // the view itself never follows it.
+  // the view itself never follows it. In an editable document a plain click
+  // places the caret, and only Ctrl+click hands the link over.
   function onLinkClick(event) {
-    if (!state.browseMode || !state.bridge) {
+    if (!state.bridge) {
+      return;
+    }
+    if (!state.browseMode && !(event.type === 'click' && event.ctrlKey)) {
       return;
     }
     if (event.type === 'auxclick' && event.button !== 1) {
@@ -266,14 +431,28 @@
     }
     event.preventDefault();
     event.stopPropagation();
-    state.bridge.linkClicked(link.href);
+    state.bridge.linkClicked(state.browseMode ? link.href : link.getAttribute('href'));
   }
 
-  window.wordlarkEditor = { load, configure, exec, insertPicture, caretAt };
+  // Ctrl+K asks the widget for the link dialog, with the caret's link
+  // reported first.
+  function onKeyDown(event) {
+    if (state.browseMode || !state.bridge || !event.ctrlKey || event.altKey || event.shiftKey ||
+        event.metaKey || (event.key !== 'k' && event.key !== 'K')) {
+      return;
+    }
+    event.preventDefault();
+    reportCaret();
+    state.bridge.linkRequested();
+  }
+
+  window.wordlarkEditor = { load, configure, exec, setLink, removeLink, insertPicture, caretAt };
 
   document.addEventListener('click', onLinkClick, true);
   document.addEventListener('auxclick', onLinkClick, true);
   document.addEventListener('input', () => report('changed'), true);
+  document.addEventListener('selectionchange', reportCaret);
+  document.addEventListener('keydown', onKeyDown, true);
   window.addEventListener('focus', onPageFocus);
   observe();
 

@@ -4,7 +4,9 @@
 #include <QWidget>
 
 #include "HtmlEditor.h"
+#include "LinkDialog.h"
 #include "seams/Dialogs.h"
+#include "seams/MessageBox.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -56,6 +58,35 @@ void EditorCommands::PickColorAndSend(QWidget* button) {
   }
   color_ = *color;
   SendTo(button, button->property("Command").toString(), *color);
+}
+
+void EditorCommands::EditLink(QWidget* button) const {
+  HtmlEditor* editor = EditorForTag(button->property("Tag").toInt());
+  if (editor == nullptr || !editor->IsReady()) {
+    return;
+  }
+  const HtmlEditor::CaretFormat& caret = editor->FormatAtCaret();
+  const QString shown = caret.inLink ? caret.linkText : caret.selectedText;
+  const auto answer = LinkDialog::Ask(button->window(), {caret.linkAddress, shown, caret.inLink});
+  if (!answer) {
+    return;
+  }
+  if (answer->action == LinkDialog::Answer::Action::kRemove) {
+    editor->RemoveLink();
+    return;
+  }
+  QString error;
+  const auto address = NormalizeLinkAddress(answer->address, &error);
+  if (!address) {
+    MessageBox::Warning(button->window(), error);
+    return;
+  }
+  // The text there is stays, with its formatting, unless it was changed.
+  std::optional<QString> text;
+  if (answer->text != shown || shown.isEmpty()) {
+    text = answer->text;
+  }
+  editor->SetLink(*address, text);
 }
 
 }  // namespace wordlark

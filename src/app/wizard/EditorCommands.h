@@ -32,6 +32,10 @@ class EditorCommands {
   // A colour button's command, with a colour the user picks first; nothing
   // when the user cancels.
   void PickColorAndSend(QWidget* button);
+  // The link button (and Ctrl+K): the link dialog, filled from the link at
+  // the caret or the selected text, then the link made, changed or removed.
+  // An address a link cannot have is refused with a warning.
+  void EditLink(QWidget* button) const;
 
  private:
   void SendTo(QWidget* sender, const QString& command, const QVariant& value = {}) const;

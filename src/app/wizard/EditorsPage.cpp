@@ -7,6 +7,7 @@
 #include "HtmlEditor.h"
 #include "wizard/PictureDialog.h"
 #include "seams/UserSettings.h"
+#include "seams/Desktop.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -32,6 +33,8 @@ HtmlEditor* EditorsPage::AddEditor(int tag, const QString& label, bool stretch) 
   connect(insertPicture, &QAction::triggered, editor,
           [editor] { PictureDialog::InsertInto(editor); });
   editor->addAction(insertPicture);
+  editor->SetLinkOpener([](const QUrl& url) { OpenUrlInBrowser(url.toString()); });
+  toolbar->Attach(editor);
   Layout()->addWidget(editor, stretch ? 1 : 0);
   return editor;
 }

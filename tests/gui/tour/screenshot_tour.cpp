@@ -65,7 +65,11 @@ int main(int argc, char** argv) {
 
   const QDir out(QString::fromLocal8Bit(argv[3]));
   for (int step = 0; step < window.pgcMain->count(); ++step) {
-    if (step == 3) {
+    if (step == 1) {
+      // The caret in the bold headline: its toolbar shows Bold checked.
+      window.activateWindow();
+      window.prfEditor1->setFocus();
+    } else if (step == 3) {
       window.lbxFeatures->setCurrentRow(0);
     } else if (step == 4) {
       window.lbxTestimonials->setCurrentRow(0);
