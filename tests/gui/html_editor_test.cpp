@@ -5,11 +5,11 @@
 #include <QColor>
 #include <QDropEvent>
 #include <QImage>
-#include <QMimeData>
-#include <QMenu>
-#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -15,8 +15,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>

@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 
 #include "HtmlEditor.h"
-#include "wizard/PictureDialog.h"
-#include "seams/UserSettings.h"
 #include "seams/Desktop.h"
+#include "seams/UserSettings.h"
+#include "wizard/PictureDialog.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
