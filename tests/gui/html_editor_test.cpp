@@ -61,8 +61,9 @@ bool ShowFocused(HtmlEditor& editor) {
              kTimeout);
 }
 
-// Clicks the middle of the element with the id.
-void ClickElement(HtmlEditor& editor, const QString& id) {
+// Clicks the middle of the element with the id, with `modifiers` held.
+void ClickElement(HtmlEditor& editor, const QString& id,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   const QVariantList at =
       Eval(editor, QStringLiteral("(() => { const r = document.getElementById('%1')"
                                   ".getBoundingClientRect(); return [r.x + r.width / 2,"
@@ -70,7 +71,7 @@ void ClickElement(HtmlEditor& editor, const QString& id) {
                        .arg(id))
           .toList();
   QVERIFY(at.size() == 2);
-  QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::LeftButton, {},
+  QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::LeftButton, modifiers,
                     QPoint(at[0].toInt(), at[1].toInt()));
 }
 
@@ -817,14 +818,7 @@ class HtmlEditorTest : public QObject {
     QCOMPARE(editor.FormatAtCaret().linkAddress, QStringLiteral("https://example.com/a"));
 
     const auto ctrlClick = [&](const QString& id) {
-      const QVariantList at =
-          Eval(editor, QStringLiteral("(() => { const r = document.getElementById('%1')"
-                                      ".getBoundingClientRect(); return [r.x + r.width / 2,"
-                                      " r.y + r.height / 2]; })()")
-                           .arg(id))
-              .toList();
-      QTest::mouseClick(ViewOf(editor)->focusProxy(), Qt::LeftButton, Qt::ControlModifier,
-                        QPoint(at[0].toInt(), at[1].toInt()));
+      ClickElement(editor, id, Qt::ControlModifier);
     };
     ctrlClick(QStringLiteral("tel"));
     ctrlClick(QStringLiteral("js"));

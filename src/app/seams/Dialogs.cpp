@@ -1,10 +1,13 @@
 #include "seams/Dialogs.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QQueue>
 #include <QRegularExpression>
+
+#include "seams/UserSettings.h"
 
 namespace wordlark {
 namespace {
@@ -48,6 +51,20 @@ QString FileDialog::AskSavePath(QWidget* parent, const QString& title, QString& 
   }
   folder = QFileInfo(path).absolutePath();
   return path;
+}
+
+QString FileDialog::AskPicture(QWidget* parent) {
+  const QString path = GetOpenFileName(
+      parent, QCoreApplication::translate("FileDialog", "Open picture"),
+      UserSettings::DialogFolder(UserSettings::Dialog::kPicture),
+      QStringLiteral("All (*.bmp;*.gif;*.jpg;*.png)|*.bmp;*.gif;*.jpg;*.png|Bitmaps "
+                     "(*.bmp)|*.bmp|Gif (*.gif)|*.gif|Jpg (*.jpg)|*.jpg|Png (*.png)|*.png"));
+  if (path.isEmpty()) {
+    return path;
+  }
+  const QFileInfo info(path);
+  UserSettings::SetDialogFolder(UserSettings::Dialog::kPicture, info.absolutePath());
+  return info.absoluteFilePath();
 }
 
 void FileDialog::QueueAnswer(const QString& path) {

@@ -34,6 +34,11 @@ class FileDialog {
   static QString AskSavePath(QWidget* parent, const QString& title, QString& folder,
                              const QString& filter, const QString& suffix);
 
+  // The picture dialog: opens where the last picture was chosen (in this run
+  // or an earlier one), remembers the folder of the choice, and gives the
+  // chosen file's absolute path, or an empty text when the user cancelled.
+  static QString AskPicture(QWidget* parent);
+
   // For tests: the next dialogs return these paths in order ("" cancels),
   // without showing anything, and record what they were asked.
   static void QueueAnswer(const QString& path);

@@ -1,7 +1,6 @@
 #include "wizard/GeneralPage.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +9,6 @@
 
 #include "letter/letter_configuration.h"
 #include "seams/Dialogs.h"
-#include "seams/UserSettings.h"
 #include "widgets/ColorBox.h"
 #include "wizard/WizardControls.h"
 
@@ -61,16 +59,10 @@ GeneralPage::GeneralPage(WizardControls& c, QWidget* parent)
 }
 
 void GeneralPage::BrowsePicture(QLineEdit* target) {
-  const QString path = FileDialog::GetOpenFileName(
-      window(), tr("Open picture"), UserSettings::DialogFolder(UserSettings::Dialog::kPicture),
-      QStringLiteral("All (*.bmp;*.gif;*.jpg;*.png)|*.bmp;*.gif;*.jpg;*.png|Bitmaps "
-                     "(*.bmp)|*.bmp|Gif (*.gif)|*.gif|Jpg (*.jpg)|*.jpg|Png (*.png)|*.png"));
-  if (path.isEmpty()) {
-    return;
+  const QString path = FileDialog::AskPicture(window());
+  if (!path.isEmpty()) {
+    target->setText(QDir::toNativeSeparators(path));
   }
-  const QFileInfo info(path);
-  UserSettings::SetDialogFolder(UserSettings::Dialog::kPicture, info.absolutePath());
-  target->setText(QDir::toNativeSeparators(info.absoluteFilePath()));
 }
 
 }  // namespace wordlark

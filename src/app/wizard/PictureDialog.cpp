@@ -1,7 +1,6 @@
 #include "wizard/PictureDialog.h"
 
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +8,6 @@
 
 #include "HtmlEditor.h"
 #include "seams/Dialogs.h"
-#include "seams/UserSettings.h"
 
 namespace wordlark {
 
@@ -53,16 +51,10 @@ QString PictureDialog::Description() const {
 }
 
 void PictureDialog::Browse() {
-  const QString path = FileDialog::GetOpenFileName(
-      this, tr("Open picture"), UserSettings::DialogFolder(UserSettings::Dialog::kPicture),
-      QStringLiteral("All (*.bmp;*.gif;*.jpg;*.png)|*.bmp;*.gif;*.jpg;*.png|Bitmaps "
-                     "(*.bmp)|*.bmp|Gif (*.gif)|*.gif|Jpg (*.jpg)|*.jpg|Png (*.png)|*.png"));
-  if (path.isEmpty()) {
-    return;
+  const QString path = FileDialog::AskPicture(this);
+  if (!path.isEmpty()) {
+    address_->setText(path);
   }
-  const QFileInfo info(path);
-  UserSettings::SetDialogFolder(UserSettings::Dialog::kPicture, info.absolutePath());
-  address_->setText(info.absoluteFilePath());
 }
 
 void PictureDialog::InsertInto(HtmlEditor* editor) {
