@@ -1,37 +1,27 @@
 #include "HtmlEditor.h"
 
-#include <unistd.h>
-
-#include <QClipboard>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMimeData>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
-#include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlScheme>
 #include <QWebEngineView>
 #include <algorithm>
 #include <array>
 
+#include "EditorProfile.h"
+#include "PictureDrop.h"
 #include "letter/editor_document.h"
 #include "letter/html_body.h"
 
@@ -53,107 +43,6 @@ constexpr char kShellHtml[] =
     "<html><head><meta charset=\"utf-8\"><style>"
     "html{height:100%}body{min-height:calc(100% - 16px);overflow-wrap:break-word}"
     "</style></head><body></body></html>";
-
-void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
-  if (flags.split(' ').contains(flag)) {
-    return;
-  }
-  if (!flags.isEmpty()) {
-    flags += ' ';
-  }
-  flags += flag;
-}
-
-// One off-the-record profile serves every editor while any exists.
-QWebEngineProfile* g_profile = nullptr;
-int g_profile_users = 0;
-bool g_spell_checking = true;
-std::function<void(bool)> g_spell_checking_listener;
-
-// The view's own context menu, after the suggestions for a misspelt word under
-// the pointer and with the switch for spell checking in an editable page.
-void ShowContextMenu(QWebEngineView* view, const QPoint& at) {
-  QMenu* menu = view->createStandardContextMenu();
-  menu->setAttribute(Qt::WA_DeleteOnClose);
-  const QWebEngineContextMenuRequest* request = view->lastContextMenuRequest();
-  if (request != nullptr && request->isContentEditable()) {
-    QAction* first = menu->actions().value(0);
-    const QStringList suggestions = request->spellCheckerSuggestions();
-    for (const QString& word : suggestions) {
-      auto* replace = new QAction(word, menu);
-      QObject::connect(replace, &QAction::triggered, view,
-                       [view, word] { view->page()->replaceMisspelledWord(word); });
-      menu->insertAction(first, replace);
-    }
-    if (!suggestions.isEmpty() && first != nullptr) {
-      menu->insertSeparator(first);
-    }
-    menu->addSeparator();
-    QAction* check = menu->addAction(QCoreApplication::translate("HtmlEditor", "Check Spelling"));
-    check->setObjectName(QStringLiteral("actCheckSpelling"));
-    check->setCheckable(true);
-    check->setChecked(g_spell_checking);
-    QObject::connect(check, &QAction::toggled, menu, [](bool on) {
-      SetSpellChecking(on);
-      if (g_spell_checking_listener) {
-        g_spell_checking_listener(on);
-      }
-    });
-  }
-  menu->popup(view->mapToGlobal(at));
-}
-
-}  // namespace
-
-QWebEngineProfile* AcquireWebProfile() {
-  if (g_profile == nullptr) {
-    g_profile = new QWebEngineProfile();
-    g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    g_profile->setSpellCheckLanguages({QStringLiteral("en-US")});
-    g_profile->setSpellCheckEnabled(g_spell_checking);
-    QWebEngineSettings* settings = g_profile->settings();
-    // The documents' own scripts never run; the editor's script lives in a
-    // world of its own, which this switch does not affect.
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
-    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
-  }
-  ++g_profile_users;
-  return g_profile;
-}
-
-void ReleaseWebProfile() {
-  if (--g_profile_users == 0) {
-    delete g_profile;
-    g_profile = nullptr;
-  }
-}
-
-bool SpellChecking() {
-  return g_spell_checking;
-}
-
-void SetSpellChecking(bool on) {
-  g_spell_checking = on;
-  if (g_profile != nullptr) {
-    g_profile->setSpellCheckEnabled(on);
-  }
-}
-
-void SetSpellCheckingListener(std::function<void(bool)> listener) {
-  g_spell_checking_listener = std::move(listener);
-}
-
-namespace {
 
 QString ReadResource(const QString& path) {
   QFile file(path);
@@ -182,27 +71,6 @@ QString JsLiteral(const QJsonValue& value) {
 }
 
 }  // namespace
-
-void PrepareWebEngineEnvironment() {
-  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  AppendChromiumFlag(flags, "--renderer-process-limit=1");
-  // Without a display there is no GPU to use; software drawing avoids the
-  // failing GPU process start-up.
-  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-  if (platform.startsWith("offscreen") || platform.startsWith("minimal")) {
-    AppendChromiumFlag(flags, "--disable-gpu");
-  }
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-  // The renderer's sandbox refuses to start for root.
-  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  }
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  // The preview's pages and pictures come from the program itself.
-  QWebEngineUrlScheme scheme(kPreviewScheme);
-  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-  QWebEngineUrlScheme::registerScheme(scheme);
-}
 
 // The page never leaves the editor's document: every navigation but the
 // editor's own load is refused, a followed link goes to the editor, and no
@@ -260,114 +128,6 @@ class EditorBridge : public QObject {
   HtmlEditor* editor_;
 };
 
-namespace {
-
-// The local picture files a drop or a paste brings: file: addresses, or a
-// text of paths and file: addresses, one a line.
-QStringList PicturesIn(const QMimeData* mime) {
-  if (mime == nullptr) {
-    return {};
-  }
-  QList<QUrl> urls;
-  if (mime->hasUrls()) {
-    urls = mime->urls();
-  } else if (mime->hasText()) {
-    const QStringList lines = mime->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& raw : lines) {
-      const QString line = raw.trimmed();
-      if (line.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
-        urls << QUrl(line);
-      } else if (QDir::isAbsolutePath(line)) {
-        urls << QUrl::fromLocalFile(line);
-      } else if (!line.isEmpty()) {
-        return {};  // a text of its own, pasted as text
-      }
-    }
-  }
-  return HtmlEditor::LocalPictureFiles(urls);
-}
-
-}  // namespace
-
-// Files of pictures dropped on the editor or pasted into it from the file
-// manager become pictures in the document, with their paths as addresses
-// (the engine would otherwise open a dropped file, or paste its name as
-// text). Everything else goes to the engine as it came.
-class PictureDropFilter : public QObject {
- public:
-  PictureDropFilter(HtmlEditor* editor, QWebEngineView* view)
-      : QObject(editor), editor_(editor), view_(view) {
-    view->installEventFilter(this);
-    for (QObject* child : view->children()) {
-      if (child->isWidgetType()) {
-        child->installEventFilter(this);
-      }
-    }
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::ChildAdded:
-        if (watched == view_) {
-          QObject* child = static_cast<QChildEvent*>(event)->child();
-          if (child->isWidgetType()) {
-            child->installEventFilter(this);
-          }
-        }
-        break;
-      case QEvent::DragEnter:
-      case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (editor_->BrowseMode() || PicturesIn(drag->mimeData()).isEmpty()) {
-          break;
-        }
-        drag->setDropAction(Qt::CopyAction);
-        drag->accept();
-        return true;
-      }
-      case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList files =
-            editor_->BrowseMode() ? QStringList() : PicturesIn(drop->mimeData());
-        if (files.isEmpty()) {
-          break;
-        }
-        const QPointF at = drop->position() / std::max(0.01, view_->zoomFactor());
-        editor_->RunScript(QStringLiteral("wordlarkEditor.caretAt(%1, %2);")
-                               .arg(QString::number(at.x()), QString::number(at.y())));
-        for (const QString& file : files) {
-          editor_->InsertPicture(file);
-        }
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        return true;
-      }
-      case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->matches(QKeySequence::Paste) || editor_->BrowseMode()) {
-          break;
-        }
-        const QStringList files = PicturesIn(QGuiApplication::clipboard()->mimeData());
-        if (files.isEmpty()) {
-          break;
-        }
-        for (const QString& file : files) {
-          editor_->InsertPicture(file);
-        }
-        return true;
-      }
-      default:
-        break;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  HtmlEditor* editor_;
-  QWebEngineView* view_;
-};
-
 HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   linkOpener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
@@ -395,7 +155,7 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   view_->setPage(page_);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(view_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { ShowContextMenu(view_, at); });
+          [this](const QPoint& at) { ShowEditorContextMenu(view_, at); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);

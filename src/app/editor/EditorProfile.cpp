@@ -1,0 +1,141 @@
+#include "EditorProfile.h"
+
+#include <unistd.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+
+#include "HtmlEditor.h"
+
+namespace wordlark {
+
+namespace {
+
+void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
+  if (flags.split(' ').contains(flag)) {
+    return;
+  }
+  if (!flags.isEmpty()) {
+    flags += ' ';
+  }
+  flags += flag;
+}
+
+// One off-the-record profile serves every editor while any exists.
+QWebEngineProfile* g_profile = nullptr;
+int g_profile_users = 0;
+bool g_spell_checking = true;
+std::function<void(bool)> g_spell_checking_listener;
+
+// The view's own context menu, after the suggestions for a misspelt word under
+// the pointer and with the switch for spell checking in an editable page.
+}  // namespace
+
+void ShowEditorContextMenu(QWebEngineView* view, const QPoint& at) {
+  QMenu* menu = view->createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  const QWebEngineContextMenuRequest* request = view->lastContextMenuRequest();
+  if (request != nullptr && request->isContentEditable()) {
+    QAction* first = menu->actions().value(0);
+    const QStringList suggestions = request->spellCheckerSuggestions();
+    for (const QString& word : suggestions) {
+      auto* replace = new QAction(word, menu);
+      QObject::connect(replace, &QAction::triggered, view,
+                       [view, word] { view->page()->replaceMisspelledWord(word); });
+      menu->insertAction(first, replace);
+    }
+    if (!suggestions.isEmpty() && first != nullptr) {
+      menu->insertSeparator(first);
+    }
+    menu->addSeparator();
+    QAction* check = menu->addAction(QCoreApplication::translate("HtmlEditor", "Check Spelling"));
+    check->setObjectName(QStringLiteral("actCheckSpelling"));
+    check->setCheckable(true);
+    check->setChecked(g_spell_checking);
+    QObject::connect(check, &QAction::toggled, menu, [](bool on) {
+      SetSpellChecking(on);
+      if (g_spell_checking_listener) {
+        g_spell_checking_listener(on);
+      }
+    });
+  }
+  menu->popup(view->mapToGlobal(at));
+}
+
+QWebEngineProfile* AcquireWebProfile() {
+  if (g_profile == nullptr) {
+    g_profile = new QWebEngineProfile();
+    g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    g_profile->setSpellCheckLanguages({QStringLiteral("en-US")});
+    g_profile->setSpellCheckEnabled(g_spell_checking);
+    QWebEngineSettings* settings = g_profile->settings();
+    // The documents' own scripts never run; the editor's script lives in a
+    // world of its own, which this switch does not affect.
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+  }
+  ++g_profile_users;
+  return g_profile;
+}
+
+void ReleaseWebProfile() {
+  if (--g_profile_users == 0) {
+    delete g_profile;
+    g_profile = nullptr;
+  }
+}
+
+bool SpellChecking() {
+  return g_spell_checking;
+}
+
+void SetSpellChecking(bool on) {
+  g_spell_checking = on;
+  if (g_profile != nullptr) {
+    g_profile->setSpellCheckEnabled(on);
+  }
+}
+
+void SetSpellCheckingListener(std::function<void(bool)> listener) {
+  g_spell_checking_listener = std::move(listener);
+}
+
+void PrepareWebEngineEnvironment() {
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  AppendChromiumFlag(flags, "--renderer-process-limit=1");
+  // Without a display there is no GPU to use; software drawing avoids the
+  // failing GPU process start-up.
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (platform.startsWith("offscreen") || platform.startsWith("minimal")) {
+    AppendChromiumFlag(flags, "--disable-gpu");
+  }
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+  // The renderer's sandbox refuses to start for root.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The preview's pages and pictures come from the program itself.
+  QWebEngineUrlScheme scheme(kPreviewScheme);
+  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+  QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+}  // namespace wordlark
