@@ -5,9 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFrame>
-#include <QHBoxLayout>
-#include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -17,7 +14,6 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -114,81 +110,6 @@ void TfrmMain::BuildWindow() {
   BindEvents();
 }
 
-void TfrmMain::BuildWelcomePage() {
-  stsWelcome = Named(new QWidget(pgcPrinc), "stsWelcome");
-  auto* layout = new QVBoxLayout(stsWelcome);
-  prfWelcome = Named(new HtmlEditor(stsWelcome), "prfWelcome");
-  prfWelcome->SetBrowseMode(true);
-  layout->addWidget(prfWelcome, 1);
-  auto* panel = new QHBoxLayout;
-  panel->addStretch(1);
-  btnThanks = Named(new QPushButton(tr("Thanks, just show me the main application"), stsWelcome),
-                    "btnThanks");
-  btnThanks->setDefault(true);
-  panel->addWidget(btnThanks);
-  panel->addStretch(1);
-  layout->addLayout(panel);
-  pgcPrinc->addWidget(stsWelcome);
-  // Enter anywhere on the welcome page presses the default button, also with
-  // the focus in the page's text.
-  for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-    auto* enter = new QShortcut(QKeySequence(key), stsWelcome);
-    connect(enter, &QShortcut::activated, btnThanks, &QPushButton::click);
-  }
-}
-
-void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
-  auto* bar = new QHBoxLayout;
-  btnNew = Named(new QPushButton(tr("New Letter"), stsMain), "btnNew");
-  btnNew->setToolTip(tr("A new letter, every value as at the start (Ctrl+N)"));
-  btnLoad = Named(new QPushButton(tr("Load Configuration"), stsMain), "btnLoad");
-  btnLoad->setToolTip(tr("Open a letter (Ctrl+O)"));
-  // The letters opened or saved last, in a menu that opens beside Load.
-  btnRecent = Named(new QToolButton(stsMain), "btnRecent");
-  btnRecent->setArrowType(Qt::DownArrow);
-  btnRecent->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-  btnRecent->setToolTip(tr("Recent letters"));
-  btnRecent->setAccessibleName(tr("Recent letters"));
-  btnRecent->setPopupMode(QToolButton::InstantPopup);
-  btnRecent->setMenu(new QMenu(btnRecent));
-  connect(btnRecent->menu(), &QMenu::aboutToShow, this, &TfrmMain::FillRecentMenu);
-  btnSave = Named(new QPushButton(tr("Save Configuration"), stsMain), "btnSave");
-  btnSave->setToolTip(tr("Save the letter under a name (Ctrl+Shift+S); Ctrl+S saves it in place"));
-  btnMakeMoney = Named(new QPushButton(tr("Make Money"), stsMain), "btnMakeMoney");
-  btnAbout = Named(new QPushButton(tr("About"), stsMain), "btnAbout");
-  const auto tool = [this](const char* name, const QString& hint, const QString& icon,
-                           QStyle::StandardPixmap fallback) {
-    auto* b = Named(new QToolButton(stsMain), name);
-    b->setToolTip(hint);
-    b->setAccessibleName(hint);
-    QIcon i = QIcon::fromTheme(icon);
-    b->setIcon(i.isNull() ? style()->standardIcon(fallback) : i);
-    b->setAutoRaise(true);
-    return b;
-  };
-  btnNews = tool("btnNews", tr("Check News"), QStringLiteral("mail-unread"),
-                 QStyle::SP_MessageBoxInformation);
-  btnUpdate = tool("btnUpdate", tr("Check Updates"), QStringLiteral("system-software-update"),
-                   QStyle::SP_BrowserReload);
-  btnHelp =
-      tool("btnHelp", tr("Help"), QStringLiteral("help-contents"), QStyle::SP_MessageBoxQuestion);
-  bar->addWidget(btnNew);
-  auto* load = new QHBoxLayout;  // the menu button sits against Load
-  load->setSpacing(0);
-  load->addWidget(btnLoad);
-  load->addWidget(btnRecent);
-  bar->addLayout(load);
-  for (QWidget* w : {static_cast<QWidget*>(btnSave), static_cast<QWidget*>(btnMakeMoney),
-                     static_cast<QWidget*>(btnAbout)}) {
-    bar->addWidget(w);
-  }
-  bar->addStretch(1);
-  bar->addWidget(btnNews);
-  bar->addWidget(btnUpdate);
-  bar->addWidget(btnHelp);
-  main->addLayout(bar);
-}
-
 void TfrmMain::BuildSteps() {
   pgcMain = Named(new QStackedWidget(stsMain), "pgcMain");
   general_ = new GeneralPage(*this);
@@ -211,35 +132,6 @@ void TfrmMain::BuildSteps() {
     page->setObjectName(QString::fromLatin1(name));
     pgcMain->addWidget(page);
   }
-}
-
-void TfrmMain::BuildNavigation(QVBoxLayout* main) {
-  panWizard = Named(new QFrame(stsMain), "panWizard");
-  auto* nav = new QHBoxLayout(panWizard);
-  nav->setContentsMargins(0, 0, 0, 0);
-  nav->addStretch(1);
-  btnBack = Named(new QPushButton(tr("Back"), panWizard), "btnBack");
-  btnNext = Named(new QPushButton(tr("Next"), panWizard), "btnNext");
-  btnBack->setToolTip(tr("Back (Alt+Left)"));
-  btnNext->setToolTip(tr("Next (Alt+Right)"));
-  nav->addWidget(btnBack);
-  nav->addWidget(btnNext);
-  main->addWidget(panWizard);
-}
-
-void TfrmMain::BuildLinkBar(QVBoxLayout* main) {
-  panLinks = Named(new QFrame(stsMain), "panLinks");
-  auto* links = new QHBoxLayout(panLinks);
-  links->setContentsMargins(0, 0, 0, 0);
-  const QString search = QStringLiteral("https://www.google.com/");
-  lblLink1URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink1URL");
-  lblLink2URL = Named(new LinkLabel(tr("Google"), search, panLinks), "lblLink2URL");
-  lblLink1URL->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  links->addWidget(lblLink1URL);
-  links->addStretch(1);
-  links->addWidget(lblLink2URL);
-  main->addWidget(panLinks);
 }
 
 // Every event of the window's controls goes to its handler; the toolbars
