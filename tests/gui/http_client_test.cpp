@@ -652,7 +652,15 @@ class HttpClientTest : public QObject {
 
   // A reply that never ends: the POST and the download both stop at their
   // bound, and the program's memory does not grow with what the server sends.
+  // With AddressSanitizer freed memory waits in a quarantine (256 MiB by
+  // default) before it is used again, so there the peak also holds what was
+  // read and already let go; the plain build holds the real bound.
   void anEndlessReplyStopsAtTheBound() {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr qint64 kMaxGrowthKiB = (64 + 256) * 1024;
+#else
+    constexpr qint64 kMaxGrowthKiB = 64 * 1024;
+#endif
     ServedReply served;
     served.endless = true;
     TestHttpServer server([&](const ReceivedRequest&) { return served; });
@@ -677,7 +685,7 @@ class HttpClientTest : public QObject {
     const qint64 grownKiB = wordlark::test::PeakMemoryKiB() - before;
     qInfo("the server sent %lld KiB; the peak memory grew by %lld KiB",
           server.EndlessBytesSent() / 1024, grownKiB);
-    QVERIFY2(grownKiB < 64 * 1024, qPrintable(QString::number(grownKiB)));
+    QVERIFY2(grownKiB < kMaxGrowthKiB, qPrintable(QString::number(grownKiB)));
     QVERIFY(!client.Busy());
   }
 
