@@ -83,6 +83,28 @@ void Report(benchmark::State& state, std::vector<double> ms) {
   state.counters["max_ms"] = ms.back();
 }
 
+// Types a key into `keys` once an iteration and times it until `mark()`
+// changes; p50, p95 and max go to the counters.
+template <typename Mark>
+void TimeKeystrokes(benchmark::State& state, QWidget* keys, Mark mark, const char* lost) {
+  keys->setFocus();
+  std::vector<double> ms;
+  for (auto _ : state) {
+    const auto before = mark();
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClick(keys, Qt::Key_X);
+    if (!SpinUntil([&] { return mark() != before; })) {
+      state.SkipWithError(lost);
+      return;
+    }
+    const double elapsed = timer.nsecsElapsed() / 1e6;
+    state.SetIterationTime(elapsed / 1000);
+    ms.push_back(elapsed);
+  }
+  Report(state, std::move(ms));
+}
+
 // A window the size of the main window's editors, shown and active.
 std::unique_ptr<QWidget> ShownWindow(QWidget* content) {
   auto window = std::make_unique<QWidget>();
@@ -104,23 +126,9 @@ void EditorKeystroke(benchmark::State& state) {
   }
   auto* view = editor->findChild<QWebEngineView*>();
   CaretInTheMiddle(view->page());
-  QWidget* keys = view->focusProxy();
-  keys->setFocus();
-  std::vector<double> ms;
-  for (auto _ : state) {
-    const qsizetype before = editor->GetHtml().size();
-    QElapsedTimer timer;
-    timer.start();
-    QTest::keyClick(keys, Qt::Key_X);
-    if (!SpinUntil([&] { return editor->GetHtml().size() != before; })) {
-      state.SkipWithError("the keystroke never reached the window's copy");
-      return;
-    }
-    const double elapsed = timer.nsecsElapsed() / 1e6;
-    state.SetIterationTime(elapsed / 1000);
-    ms.push_back(elapsed);
-  }
-  Report(state, std::move(ms));
+  TimeKeystrokes(
+      state, view->focusProxy(), [editor] { return editor->GetHtml().size(); },
+      "the keystroke never reached the window's copy");
 }
 
 // A page that tells of every input through its console.
@@ -154,23 +162,9 @@ void BareKeystroke(benchmark::State& state) {
   Eval(page, QStringLiteral("document.body.addEventListener('input', () => console.log('input'));"
                             " true"));
   CaretInTheMiddle(page);
-  QWidget* keys = view->focusProxy();
-  keys->setFocus();
-  std::vector<double> ms;
-  for (auto _ : state) {
-    const int before = page->inputs;
-    QElapsedTimer timer;
-    timer.start();
-    QTest::keyClick(keys, Qt::Key_X);
-    if (!SpinUntil([&] { return page->inputs != before; })) {
-      state.SkipWithError("the page never reported the keystroke");
-      return;
-    }
-    const double elapsed = timer.nsecsElapsed() / 1e6;
-    state.SetIterationTime(elapsed / 1000);
-    ms.push_back(elapsed);
-  }
-  Report(state, std::move(ms));
+  TimeKeystrokes(
+      state, view->focusProxy(), [page] { return page->inputs; },
+      "the page never reported the keystroke");
 }
 
 }  // namespace
