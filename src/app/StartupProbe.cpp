@@ -3,70 +3,77 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <QStackedWidget>
 #include <QTimer>
 #include <cstdio>
 
 #include "HtmlEditor.h"
 #include "TfrmMain.h"
+#include "util/process_memory.h"
+#include "widgets/FirstPaint.h"
+#include "wizard/WizardPage.h"
 
 namespace wordlark {
 namespace {
 
-long PssOf(int pid) {
-  QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-  if (!file.open(QIODevice::ReadOnly)) {
-    return 0;
+// The first step takes typing once its field (or, on the welcome page, the
+// welcome button) has the focus and the event loop turns.
+void MarkWhenTyping(TfrmMain* window) {
+  QWidget* focus = window->focusWidget();
+  const auto* page = qobject_cast<WizardPage*>(window->pgcMain->currentWidget());
+  const bool onWelcome = window->pgcPrinc->currentWidget() != window->stsMain;
+  if (focus != nullptr && (onWelcome || (page != nullptr && focus == page->FirstField()))) {
+    StartupMark("typing");
+    return;
   }
-  for (const QByteArray& line : file.readAll().split('\n')) {
-    if (line.startsWith("Pss:")) {
-      return line.mid(4).trimmed().split(' ').value(0).toLong();
-    }
-  }
-  return 0;
-}
-
-QList<int> ChildrenOf(int pid) {
-  QList<int> children;
-  const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-  for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    QFile file(tasks.filePath(task + QStringLiteral("/children")));
-    if (file.open(QIODevice::ReadOnly)) {
-      for (const QByteArray& child : file.readAll().simplified().split(' ')) {
-        if (!child.isEmpty()) {
-          children << child.toInt();
-        }
-      }
-    }
-  }
-  return children;
+  QTimer::singleShot(1, window, [window] { MarkWhenTyping(window); });
 }
 
 }  // namespace
 
-long ProcessTreePssKiB(int pid) {
-  long total = PssOf(pid);
-  for (int child : ChildrenOf(pid)) {
-    total += ProcessTreePssKiB(child);
+bool StartupProbeArmed() {
+  return !qEnvironmentVariableIsEmpty("WORDLARK_STARTUP_PROBE");
+}
+
+void StartupMark(const char* name) {
+  if (StartupProbeArmed()) {
+    std::printf("mark %s\n", name);
+    std::fflush(stdout);
   }
-  return total;
 }
 
 void ArmStartupProbe(TfrmMain* window) {
-  if (qEnvironmentVariableIsEmpty("WORDLARK_STARTUP_PROBE")) {
+  if (!StartupProbeArmed()) {
     return;
   }
+  CallAfterFirstPaint(window, [window] {
+    StartupMark("paint");
+    QTimer::singleShot(0, window, [window] { MarkWhenTyping(window); });
+  });
   auto* poll = new QTimer(window);
-  poll->setInterval(10);
-  QObject::connect(poll, &QTimer::timeout, window, [window, poll] {
+  poll->setInterval(2);
+  auto reported = std::make_shared<QList<int>>();
+  QObject::connect(poll, &QTimer::timeout, window, [window, poll, reported] {
     if (!window->isVisible()) {
       return;
     }
+    bool all = true;
     for (int tag : {1, 2, 3, 10, 11}) {
       if (!window->EditorForTag(tag)->IsReady()) {
-        return;
+        all = false;
+      } else if (!reported->contains(tag)) {
+        reported->append(tag);
+        StartupMark(qPrintable(QStringLiteral("editor%1").arg(tag)));
       }
+    }
+    if (window->prfWelcome != nullptr && !window->prfWelcome->IsReady()) {
+      all = false;
+    } else if (window->prfWelcome != nullptr && !reported->contains(0)) {
+      reported->append(0);
+      StartupMark("welcome");
+    }
+    if (!all) {
+      return;
     }
     poll->stop();
     // The title tells which letter the window opened, and whether it is

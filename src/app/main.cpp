@@ -86,12 +86,15 @@ int main(int argc, char* argv[]) {
                  argv[0]);
     return 1;
   }
+  wordlark::StartupMark("main");
   wordlark::PrepareWebEngineEnvironment();
   QApplication app(argc, argv);
+  wordlark::StartupMark("qapp");
   QApplication::setApplicationName(QStringLiteral("Wordlark"));
   QApplication::setDesktopFileName(QStringLiteral("wordlark"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wordlark.png")));
   wordlark::TfrmMain window;
+  wordlark::StartupMark("window");
   // The first argument that is no option names a letter to open.
   bool optionsEnded = false;
   for (const QString& argument : QCoreApplication::arguments().mid(1)) {
@@ -103,6 +106,7 @@ int main(int argc, char* argv[]) {
     }
   }
   window.show();
+  wordlark::StartupMark("shown");
   wordlark::ArmStartupProbe(&window);
   return app.exec();
 }
