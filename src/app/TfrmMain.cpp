@@ -29,6 +29,7 @@
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
 #include "seams/UserSettings.h"
+#include "widgets/FirstPaint.h"
 #include "widgets/FontLists.h"
 #include "widgets/QtText.h"
 #include "wizard/EditorsPage.h"
@@ -152,6 +153,8 @@ void TfrmMain::BindEvents() {
   Bind(lblLink2URL, &LinkLabel::clicked, &TfrmMain::lblLink2URLClick);
   Bind(btnBack, &QPushButton::clicked, &TfrmMain::btnBackClick);
   Bind(btnNext, &QPushButton::clicked, &TfrmMain::btnNextClick);
+  // However a step is entered, its editors come up with it.
+  connect(pgcMain, &QStackedWidget::currentChanged, this, [this](int step) { ReadyStep(step); });
   Bind(pgcMain, &QStackedWidget::currentChanged, &TfrmMain::RefreshPreviewIfShown);
   Bind(Timer1, &QTimer::timeout, &TfrmMain::Timer1Timer);
 
@@ -218,6 +221,43 @@ void TfrmMain::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
     Guarded([this] { FormShow(); });
+    // Nothing the first step shows needs the web engine: it starts once the
+    // window is on screen.
+    CallAfterFirstPaint(this, [this] { StartEditors(); });
+  }
+}
+
+void TfrmMain::StartEditors() {
+  if (!editorsStarting_) {
+    editorsStarting_ = true;
+    StartEditorsFrom(0);
+  }
+}
+
+// One editor per turn of the event loop, so that the window answers between
+// them: the welcome page's view first, then the steps' editors in step order.
+void TfrmMain::StartEditorsFrom(int index) {
+  QList<HtmlEditor*> order;
+  if (prfWelcome != nullptr) {
+    order << prfWelcome;
+  }
+  for (int step = 0; step < pgcMain->count(); ++step) {
+    order << pgcMain->widget(step)->findChildren<HtmlEditor*>();
+  }
+  if (index >= order.size()) {
+    return;
+  }
+  order[index]->StartEngine();
+  QTimer::singleShot(0, this, [this, index] { StartEditorsFrom(index + 1); });
+}
+
+// A step shows only once its editors hold their documents, so that the user
+// never types into an editor that is not there yet.
+void TfrmMain::ReadyStep(int step) {
+  if (QWidget* page = pgcMain->widget(step)) {
+    for (HtmlEditor* editor : page->findChildren<HtmlEditor*>()) {
+      editor->WaitUntilReady();
+    }
   }
 }
 
@@ -250,13 +290,12 @@ void TfrmMain::FormShow() {
   UpdateWizardButtons();
   if (!welcomeText_.isEmpty()) {
     pgcPrinc->setCurrentWidget(stsWelcome);
-    prfWelcome->SetHtml(welcomeText_);
+    ShowWelcomeText();
     btnThanks->setFocus(Qt::OtherFocusReason);
   } else if (stsWelcome != nullptr) {
     pgcPrinc->removeWidget(stsWelcome);
-    stsWelcome->deleteLater();
+    delete stsWelcome;
     stsWelcome = nullptr;
-    prfWelcome = nullptr;
     btnThanks = nullptr;
   }
   pgcPrinc->setCurrentIndex(0);
@@ -285,10 +324,25 @@ void TfrmMain::FormResize() {
 
 void TfrmMain::btnThanksClick() {
   pgcPrinc->setCurrentWidget(stsMain);
+  DropWelcomePage();
   FocusStepField();
   if (!welcomeText_.isEmpty()) {
     Timer1->start();
   }
+}
+
+// There is no way back to the welcome page: it goes, with its view, once
+// left.
+void TfrmMain::DropWelcomePage() {
+  if (stsWelcome == nullptr) {
+    return;
+  }
+  pgcPrinc->removeWidget(stsWelcome);
+  stsWelcome->hide();
+  stsWelcome->deleteLater();  // its button's click is still being handled
+  stsWelcome = nullptr;
+  prfWelcome = nullptr;
+  btnThanks = nullptr;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -370,6 +424,7 @@ void TfrmMain::UpdateWizardButtons() {
 void TfrmMain::GoToStep(int step) {
   step = std::clamp(step, 0, pgcMain->count() - 1);
   if (step != pgcMain->currentIndex()) {
+    ReadyStep(step);
     pgcMain->setCurrentIndex(step);
     FocusStepField();
   }
@@ -398,6 +453,7 @@ void TfrmMain::lstPreflightActivate(QListWidgetItem* item) {
   }
   for (int step = 0; step < pgcMain->count(); ++step) {
     if (pgcMain->widget(step)->isAncestorOf(control)) {
+      ReadyStep(step);
       pgcMain->setCurrentIndex(step);
       UpdateWizardButtons();
       control->setFocus(Qt::OtherFocusReason);

@@ -70,6 +70,9 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   const LetterBinding& Binding() const { return *binding_; }
 
   HtmlEditor* EditorForTag(int tag) const { return commands_.EditorForTag(tag); }
+  // The web views behind the editors (and the welcome page) start right after
+  // the window's first paint, in the background; this starts them now.
+  void StartEditors();
 
   // Folders the window works from: the program folder, and the templates
   // folder that relative paths typed by the user resolve against.
@@ -181,6 +184,12 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
 
   void BuildWindow();
   void BuildWelcomePage();
+  void ShowWelcomeText();
+  void DropWelcomePage();
+  // The editors start one by one, in the order the user reaches them; a step
+  // is entered only once its editors are ready.
+  void StartEditorsFrom(int index);
+  void ReadyStep(int step);
   void BuildToolStrip(QVBoxLayout* main);
   void BuildSteps();
   void BuildNavigation(QVBoxLayout* main);
@@ -248,6 +257,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   LetterSession* session_ = nullptr;
   OnlineChecks* online_ = nullptr;
   bool shown_ = false;
+  bool editorsStarting_ = false;
 };
 
 }  // namespace wordlark

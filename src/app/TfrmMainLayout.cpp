@@ -13,16 +13,16 @@
 #include "HtmlEditor.h"
 #include "TfrmMain.h"
 #include "brand/WebLinks.h"
+#include "seams/Desktop.h"
 #include "wizard/WizardPage.h"
 
 namespace wordlark {
 
+// The welcome page's view is made only when there is a welcome text to show
+// (ShowWelcomeText).
 void TfrmMain::BuildWelcomePage() {
   stsWelcome = Named(new QWidget(pgcPrinc), "stsWelcome");
   auto* layout = new QVBoxLayout(stsWelcome);
-  prfWelcome = Named(new HtmlEditor(stsWelcome), "prfWelcome");
-  prfWelcome->SetBrowseMode(true);
-  layout->addWidget(prfWelcome, 1);
   auto* panel = new QHBoxLayout;
   panel->addStretch(1);
   btnThanks = Named(new QPushButton(tr("Thanks, just show me the main application"), stsWelcome),
@@ -38,6 +38,14 @@ void TfrmMain::BuildWelcomePage() {
     auto* enter = new QShortcut(QKeySequence(key), stsWelcome);
     connect(enter, &QShortcut::activated, btnThanks, &QPushButton::click);
   }
+}
+
+void TfrmMain::ShowWelcomeText() {
+  prfWelcome = Named(new HtmlEditor(stsWelcome, HtmlEditor::EngineStart::kOnDemand), "prfWelcome");
+  prfWelcome->SetBrowseMode(true);
+  prfWelcome->SetLinkOpener([](const QUrl& url) { OpenUrlInBrowser(url.toString()); });
+  static_cast<QVBoxLayout*>(stsWelcome->layout())->insertWidget(0, prfWelcome, 1);
+  prfWelcome->SetHtml(welcomeText_);
 }
 
 void TfrmMain::BuildToolStrip(QVBoxLayout* main) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
@@ -134,6 +135,8 @@ class BrandWindowTest : public QObject {
     QVERIFY(BrowsableUrl(w.lblLink1URL->Url()).isValid());
     QCOMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
     QVERIFY(w.stsWelcome == nullptr);
+    QVERIFY(w.prfWelcome == nullptr);
+    QVERIFY(w.findChild<wordlark::HtmlEditor*>(QStringLiteral("prfWelcome")) == nullptr);
 
     TfrmAbout about(w.Brand());
     QCOMPARE(about.windowTitle(), QStringLiteral("About ..."));
@@ -164,10 +167,15 @@ class BrandWindowTest : public QObject {
     // runs the start-up checks again.
     QCOMPARE(w.pgcPrinc->currentWidget(), w.stsWelcome);
     QVERIFY(w.prfWelcome->GetHtml().contains(QStringLiteral("Second welcome")));
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfWelcome->IsReady(), wordlark::test::kPageTimeoutMs);
+    const QPointer<wordlark::HtmlEditor> welcome = w.prfWelcome;
     w.Timer1->stop();
     QTest::mouseClick(w.btnThanks, Qt::LeftButton);
     QCOMPARE(w.pgcPrinc->currentWidget(), w.stsMain);
     QVERIFY(w.Timer1->isActive());
+    // Left for good, the welcome page goes with its view.
+    QTRY_VERIFY(welcome.isNull());
+    QVERIFY(w.stsWelcome == nullptr && w.prfWelcome == nullptr && w.btnThanks == nullptr);
 
     // The animated banner, its strip 10 pixels higher, centred, with the hand.
     QVERIFY(w.gifBanner->isVisibleTo(&w));

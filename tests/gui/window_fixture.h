@@ -105,9 +105,11 @@ class WindowFixture {
 
   TfrmMain& Window() { return *window_; }
 
-  // Waits until each editor of `window` holds the document it was given
+  // Starts the editors of `window` (a window starts them itself only after
+  // its first paint) and waits until each holds the document it was given
   // last (they settle asynchronously); false when one never does.
   [[nodiscard]] static bool WaitForEditors(TfrmMain& window) {
+    window.StartEditors();
     for (int tag : {1, 2, 3, 10, 11}) {
       if (!QTest::qWaitFor([&] { return window.EditorForTag(tag)->IsReady(); }, 60000)) {
         return false;

@@ -64,6 +64,20 @@ const QString& EditorScriptSource() {
   return source;
 }
 
+// The script every editor page runs, made once.
+const QWebEngineScript& EditorScript() {
+  static const QWebEngineScript script = [] {
+    QWebEngineScript s;
+    s.setName(QStringLiteral("wordlark-editor"));
+    s.setSourceCode(EditorScriptSource());
+    s.setInjectionPoint(QWebEngineScript::DocumentReady);
+    s.setWorldId(kScriptWorld);
+    s.setRunsOnSubFrames(false);
+    return s;
+  }();
+  return script;
+}
+
 // `value` as a JavaScript literal.
 QString JsLiteral(const QJsonValue& value) {
   const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
@@ -128,9 +142,22 @@ class EditorBridge : public QObject {
   HtmlEditor* editor_;
 };
 
-HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
+HtmlEditor::HtmlEditor(QWidget* parent, EngineStart start) : QWidget(parent) {
   linkOpener_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  // Until the page is there the editor shows an empty sheet.
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Base);
+  if (start == EngineStart::kNow) {
+    StartEngine();
+  }
+}
 
+void HtmlEditor::StartEngine() {
+  if (view_ != nullptr) {
+    return;
+  }
   view_ = new QWebEngineView(this);
   page_ = new EditorPage(AcquireWebProfile(), view_);
   page_->SetLinkHandler([this](const QUrl& url) {
@@ -143,23 +170,18 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   auto* channel = new QWebChannel(page_);
   channel->registerObject(QStringLiteral("wordlarkEditor"), bridge_);
   page_->setWebChannel(channel, kScriptWorld);
-
-  QWebEngineScript script;
-  script.setName(QStringLiteral("wordlark-editor"));
-  script.setSourceCode(EditorScriptSource());
-  script.setInjectionPoint(QWebEngineScript::DocumentReady);
-  script.setWorldId(kScriptWorld);
-  script.setRunsOnSubFrames(false);
-  page_->scripts().insert(script);
+  page_->scripts().insert(EditorScript());
 
   view_->setPage(page_);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(view_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { ShowEditorContextMenu(view_, at); });
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(view_);
+  layout()->addWidget(view_);
+  const bool focused = hasFocus();
   setFocusProxy(view_);
+  if (focused) {
+    view_->setFocus(Qt::OtherFocusReason);
+  }
 
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus, int) { OnRenderProcessGone(); });
@@ -168,7 +190,23 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent) {
   LoadShell();
 }
 
+bool HtmlEditor::WaitUntilReady(int timeout_ms) {
+  StartEngine();
+  if (IsReady()) {
+    return true;
+  }
+  // The event loop keeps running, the user's input waits.
+  QEventLoop loop;
+  connect(this, &HtmlEditor::documentReady, &loop, &QEventLoop::quit);
+  QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return IsReady();
+}
+
 HtmlEditor::~HtmlEditor() {
+  if (view_ == nullptr) {
+    return;
+  }
   // The page must go before the profile it uses.
   page_->disconnect(this);
   delete view_;

@@ -72,8 +72,23 @@ class HtmlEditor : public QWidget {
   };
   static constexpr int kSelectedTextLimit = 2000;
 
-  explicit HtmlEditor(QWidget* parent = nullptr);
+  // When the web engine behind the editor starts: at once, or on demand
+  // (StartEngine, WaitUntilReady), so that a window can show before any web
+  // view exists. Until then the editor keeps its document as a copy: SetHtml
+  // and the reads work, commands do nothing.
+  enum class EngineStart { kNow, kOnDemand };
+
+  explicit HtmlEditor(QWidget* parent = nullptr, EngineStart start = EngineStart::kNow);
   ~HtmlEditor() override;
+
+  // Creates the web view and loads the document into it; nothing when it
+  // exists already.
+  void StartEngine();
+  bool EngineStarted() const { return view_ != nullptr; }
+  // Starts the engine if need be and waits, with the event loop running but
+  // user input held back, until the page holds the document; false when it
+  // did not within `timeout_ms`.
+  bool WaitUntilReady(int timeout_ms = 20000);
 
   // Replaces the whole document with `text` parsed as HTML; a fragment
   // without html and body becomes the body. Works before the page has loaded

@@ -21,7 +21,7 @@ HtmlEditor* EditorsPage::AddEditor(int tag, const QString& label, bool stretch) 
   auto* toolbar = new FormatToolbar(tag, handlers_, families_, this);
   Layout()->addWidget(toolbar);
   controls_.toolbars.push_back(toolbar);
-  auto* editor = new HtmlEditor(this);
+  auto* editor = new HtmlEditor(this, HtmlEditor::EngineStart::kOnDemand);
   editor->setObjectName(QStringLiteral("prfEditor%1").arg(tag));
   editor->SetUseDivOnCarriageReturn(true);
   editor->setMinimumHeight(110);
