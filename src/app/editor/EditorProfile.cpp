@@ -3,13 +3,19 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMimeDatabase>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
 #include "HtmlEditor.h"
@@ -34,9 +40,59 @@ int g_profile_users = 0;
 bool g_spell_checking = true;
 std::function<void(bool)> g_spell_checking_listener;
 
-// The view's own context menu, after the suggestions for a misspelt word under
-// the pointer and with the switch for spell checking in an editable page.
+// The largest picture a page of the program loads from disk.
+constexpr qint64 kMaxPictureBytes = 64 * 1024 * 1024;
+
+// The empty page every editor starts from; the editor's script builds the
+// body from the text given to SetHtml.
+constexpr char kEditorPageHtml[] =
+    "<html><head><meta charset=\"utf-8\"><style>"
+    "html{height:100%}body{min-height:calc(100% - 16px);overflow-wrap:break-word}"
+    "</style></head><body></body></html>";
+
+class EditorSchemeHandler : public QWebEngineUrlSchemeHandler {
+ public:
+  using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+
+  void requestStarted(QWebEngineUrlRequestJob* job) override {
+    const QUrl url = job->requestUrl();
+    if (job->requestMethod() != "GET" || url.host() != u"editor") {
+      job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+      return;
+    }
+    const QString path = url.path(QUrl::FullyDecoded);
+    if (path == u"/") {
+      auto* buffer = new QBuffer(job);
+      buffer->setData(QByteArray::fromRawData(kEditorPageHtml, sizeof kEditorPageHtml - 1));
+      job->reply("text/html;charset=utf-8", buffer);
+      return;
+    }
+    // A picture given by its file's path ("/home/.../photo.png") resolves
+    // against the page to this path.
+    ReplyWithPicture(job, path);
+  }
+};
+
 }  // namespace
+
+void ReplyWithPicture(QWebEngineUrlRequestJob* job, const QString& path) {
+  const QFileInfo info(path);
+  if (!info.isFile() || info.size() > kMaxPictureBytes) {
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    return;
+  }
+  auto* file = new QFile(path, job);
+  if (!file->open(QIODevice::ReadOnly)) {
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    return;
+  }
+  const QMimeType type = QMimeDatabase().mimeTypeForFileNameAndData(path, file->peek(512));
+  if (!type.name().startsWith(u"image/")) {
+    job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    return;
+  }
+  job->reply(type.name().toLatin1(), file);
+}
 
 void ShowEditorContextMenu(QWebEngineView* view, const QPoint& at) {
   QMenu* menu = view->createStandardContextMenu();
@@ -90,6 +146,7 @@ QWebEngineProfile* AcquireWebProfile() {
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+    g_profile->installUrlSchemeHandler(kEditorScheme, new EditorSchemeHandler(g_profile));
   }
   ++g_profile_users;
   return g_profile;
@@ -139,10 +196,13 @@ void PrepareWebEngineEnvironment() {
   }
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  // The preview's pages and pictures come from the program itself.
-  QWebEngineUrlScheme scheme(kPreviewScheme);
-  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-  QWebEngineUrlScheme::registerScheme(scheme);
+  // The editors' and the preview's pages and pictures come from the program
+  // itself.
+  for (const char* name : {kEditorScheme, kPreviewScheme}) {
+    QWebEngineUrlScheme scheme(name);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    QWebEngineUrlScheme::registerScheme(scheme);
+  }
 }
 
 }  // namespace wordlark

@@ -4,6 +4,8 @@
 
 #include <QPoint>
 
+class QString;
+class QWebEngineUrlRequestJob;
 class QWebEngineView;
 
 namespace wordlark {
@@ -12,5 +14,9 @@ namespace wordlark {
 // misspelt word under the pointer and, in an editable page, the switch for
 // spell checking.
 void ShowEditorContextMenu(QWebEngineView* view, const QPoint& at);
+
+// Answers `job` with the picture file at `path`, typed by its content; the
+// request fails when the file is not a readable picture of a sensible size.
+void ReplyWithPicture(QWebEngineUrlRequestJob* job, const QString& path);
 
 }  // namespace wordlark

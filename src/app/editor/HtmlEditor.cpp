@@ -37,13 +37,6 @@ namespace {
 
 constexpr auto kScriptWorld = QWebEngineScript::ApplicationWorld;
 
-// The page the document is loaded into. It has no content of its own; the
-// editor's script builds the body from the text given to SetHtml.
-constexpr char kShellHtml[] =
-    "<html><head><meta charset=\"utf-8\"><style>"
-    "html{height:100%}body{min-height:calc(100% - 16px);overflow-wrap:break-word}"
-    "</style></head><body></body></html>";
-
 QString ReadResource(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
@@ -100,7 +93,7 @@ class EditorPage : public QWebEnginePage {
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool is_main_frame) override {
-    if (is_main_frame && shellLoadAllowed_ && url.scheme() == u"data") {
+    if (is_main_frame && shellLoadAllowed_ && url == QUrl(QString::fromLatin1(kEditorPageUrl))) {
       shellLoadAllowed_ = false;
       return true;
     }
@@ -218,7 +211,7 @@ HtmlEditor::~HtmlEditor() {
 void HtmlEditor::LoadShell() {
   pageUp_ = false;
   page_->AllowShellLoad();
-  page_->setHtml(QString::fromLatin1(kShellHtml));
+  page_->load(QUrl(QString::fromLatin1(kEditorPageUrl)));
 }
 
 void HtmlEditor::RunScript(const QString& source) {

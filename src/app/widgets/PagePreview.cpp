@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "EditorProfile.h"
 #include "HtmlEditor.h"
 
 namespace wordlark {
@@ -200,16 +201,7 @@ void PagePreview::Serve(QWebEngineUrlRequestJob* job) const {
     job->fail(QWebEngineUrlRequestJob::UrlNotFound);
     return;
   }
-  auto* file = new QFile(QString::fromStdString(picture->source.string()), job);
-  if (!file->open(QIODevice::ReadOnly)) {
-    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-    return;
-  }
-  const QByteArray mime = QMimeDatabase()
-                              .mimeTypeForFileNameAndData(file->fileName(), file->peek(512))
-                              .name()
-                              .toLatin1();
-  job->reply(mime, file);
+  ReplyWithPicture(job, QString::fromStdString(picture->source.string()));
 }
 
 void PagePreview::SetWidth(Width width) {
