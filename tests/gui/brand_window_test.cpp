@@ -146,6 +146,19 @@ class BrandWindowTest : public QObject {
     QCOMPARE(about.memAbout->toPlainText(), QString());
   }
 
+  // A link clicked on the welcome page goes through the program's rules for
+  // addresses: a mail link loses its attachment.
+  void aWelcomeLinkGoesOutByTheProgramsRules() {
+    WriteBytes(fixture_->Folder() / "dbsettings.dat",
+               Settings("<%%Welcome1%%><p><a id=\"l\" href=\"mailto:hi@example.com?attach=/etc/"
+                        "passwd\">Write</a></p><%%/Welcome1%%>\r\n"));
+    TfrmMain& w = fixture_->NewWindow();
+    QVERIFY(fixture_->ShowWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(w.prfWelcome->IsReady(), wordlark::test::kPageTimeoutMs);
+    wordlark::test::Eval(*w.prfWelcome, QStringLiteral("document.getElementById('l').click()"));
+    QTRY_COMPARE(fixture_->OpenedUrls(), QStringList{QStringLiteral("mailto:hi@example.com")});
+  }
+
   void settingsBrandTheWindow() {
     WriteBytes(fixture_->Folder() / "dbsettings.dat", Settings(kFields));
     std::filesystem::copy_file(

@@ -166,6 +166,16 @@ class NewsWindowTest : public QObject {
     QVERIFY(MessageBox::History().isEmpty());
   }
 
+  // A link clicked in a news text goes through the program's rules for
+  // addresses: a mail link loses its attachment.
+  void aLinkInANewsGoesOutByTheProgramsRules() {
+    editor_->SetHtml(QStringLiteral(
+        "<p><a id=\"l\" href=\"mailto:news@example.com?attach=/etc/passwd\">Write</a></p>"));
+    QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);
+    wordlark::test::Eval(*editor_, QStringLiteral("document.getElementById('l').click()"));
+    QTRY_COMPARE(fixture_->OpenedUrls(), QStringList{QStringLiteral("mailto:news@example.com")});
+  }
+
   void aFailedTextLeavesTheShownOneAndTheRecord() {
     ClickItem(list_, 0);
     QTRY_VERIFY_WITH_TIMEOUT(editor_->IsReady(), kTimeout);

@@ -17,6 +17,7 @@
 
 #include "HtmlEditor.h"
 #include "online/last_news_id.h"
+#include "seams/Desktop.h"
 #include "seams/MessageBox.h"
 #include "widgets/QtText.h"
 
@@ -106,6 +107,8 @@ void TfrmNews::BuildWindow() {
   prfEditorNews->setObjectName(QStringLiteral("prfEditorNews"));
   prfEditorNews->SetBrowseMode(true);
   prfEditorNews->SetUseDivOnCarriageReturn(false);
+  // A link in a news text goes out as every other address of the program.
+  prfEditorNews->SetLinkOpener([](const QUrl& url) { OpenUrlInBrowser(url.toString()); });
 
   splNews = new QSplitter(Qt::Vertical);
   splNews->setObjectName(QStringLiteral("splNews"));
