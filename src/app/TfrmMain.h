@@ -143,6 +143,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void btnFontColor1Click(QWidget* sender) override { commands_.PickColorAndSend(sender); }
   void btnBGColor1Click(QWidget* sender) override { commands_.PickColorAndSend(sender); }
   void btnLink1Click(QWidget* sender) override { commands_.EditLink(sender); }
+  void btnPicture1Click(QWidget* sender) override { commands_.InsertPicture(sender); }
 
   // The reseller's brand, read once at start-up.
   const BrandSettings& Brand() const { return brand_; }

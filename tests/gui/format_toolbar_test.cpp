@@ -31,6 +31,7 @@ class Recorder : public FormatToolbar::Handlers {
   void btnFontColor1Click(QWidget* s) override { Record("btnFontColor1Click", s); }
   void btnBGColor1Click(QWidget* s) override { Record("btnBGColor1Click", s); }
   void btnLink1Click(QWidget* s) override { Record("btnLink1Click", s); }
+  void btnPicture1Click(QWidget* s) override { Record("btnPicture1Click", s); }
   void RunHandler(const std::function<void()>& handler) override {
     ++runs;
     handler();
@@ -67,6 +68,7 @@ class FormatToolbarTest : public QObject {
         QStringLiteral("btnCenter10"),    QStringLiteral("btnRight10"),
         QStringLiteral("btnAlign10"),     QStringLiteral("btnFontColor10"),
         QStringLiteral("btnBGColor10"),   QStringLiteral("btnLink10"),
+        QStringLiteral("btnPicture10"),
     };
     QCOMPARE(toolbar.findChildren<QToolButton*>().size(), buttons.size());
     for (const QString& name : buttons) {
@@ -93,6 +95,7 @@ class FormatToolbarTest : public QObject {
                  QStringLiteral("btnFontColor1Click btnFontColor10 10 ForeColor"),
                  QStringLiteral("btnBGColor1Click btnBGColor10 10 BackColor"),
                  QStringLiteral("btnLink1Click btnLink10 10 CreateLink"),
+                 QStringLiteral("btnPicture1Click btnPicture10 10 InsertPicture"),
                  QStringLiteral("cbxFontName1Change cbxFontName10 10"),
                  QStringLiteral("cbxFontSize1Change cbxFontSize10 10"),
              }));
@@ -121,6 +124,7 @@ class FormatToolbarTest : public QObject {
         {"btnFontColor2", "Font color"},
         {"btnBGColor2", "Background color"},
         {"btnLink2", "Link (Ctrl+K)"},
+        {"btnPicture2", "Picture (Ctrl+Shift+P)"},
     };
     const QStringList checkable = {"btnBold2", "btnItalic2", "btnUnderline2", "btnNumber2",
                                    "btnLeft2", "btnCenter2", "btnRight2",     "btnAlign2"};

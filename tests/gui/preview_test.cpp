@@ -176,8 +176,9 @@ class PreviewTest : public QObject {
         QStringLiteral("\"%1\" in the main headline is not a file").arg(PathText(picture))));
   }
 
-  // Ctrl+Shift+P in an editor asks for a picture (the picture dialog or an
-  // address) and its description, and puts it at the caret.
+  // Ctrl+Shift+P in an editor, or its toolbar's picture button, asks for a
+  // picture (the picture dialog or an address) and its description, and puts
+  // it at the caret.
   void aPictureIsInsertedThroughItsDialog() {
     TfrmMain& w = fixture_->Window();
     const auto picture = fixture_->Folder() / "pictures" / "dot.png";
@@ -226,9 +227,9 @@ class PreviewTest : public QObject {
     QCOMPARE(wordlark::FileDialog::Requests().size(), 1);
     QVERIFY(wordlark::FileDialog::Requests().front().filter.contains(QStringLiteral("*.png")));
 
-    // An address without a description.
+    // An address without a description, from the toolbar's button.
     answer(QStringLiteral("https://example.com/b.png"), {}, false);
-    pressShortcut();
+    QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("btnPicture3")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(w.prfEditor3->GetBodyHtml().contains(
                                  QStringLiteral("<img src=\"https://example.com/b.png\">")),
                              30000);

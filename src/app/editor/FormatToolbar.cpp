@@ -15,7 +15,7 @@ namespace {
 using G = FormatToolbar::Glyph;
 using H = FormatToolbar::Handlers;
 
-const std::array<FormatToolbar::Command, 14> kCommands = {{
+const std::array<FormatToolbar::Command, 15> kCommands = {{
     {"btnBold", "B", G::kBold, "format-text-bold", "Bold", "Ctrl+B", "Bold", &H::btnBold1Click,
      true, false},
     {"btnItalic", "I", G::kItalic, "format-text-italic", "Italic", "Ctrl+I", "Italic",
@@ -44,6 +44,8 @@ const std::array<FormatToolbar::Command, 14> kCommands = {{
      "BackColor", &H::btnBGColor1Click, false, true},
     {"btnLink", "Link", G::kPlain, "insert-link", "Link", "Ctrl+K", "CreateLink", &H::btnLink1Click,
      false, false},
+    {"btnPicture", "Pic", G::kPlain, "insert-image", "Picture", "Ctrl+Shift+P", "InsertPicture",
+     &H::btnPicture1Click, false, false},
 }};
 
 }  // namespace

@@ -41,6 +41,7 @@ class FormatToolbar : public QWidget {
     virtual void btnFontColor1Click(QWidget* sender) = 0;
     virtual void btnBGColor1Click(QWidget* sender) = 0;
     virtual void btnLink1Click(QWidget* sender) = 0;
+    virtual void btnPicture1Click(QWidget* sender) = 0;
     // Runs one of the handlers above; the owner reports what escapes it.
     virtual void RunHandler(const std::function<void()>& handler) = 0;
 

@@ -7,6 +7,7 @@
 #include "LinkDialog.h"
 #include "seams/Dialogs.h"
 #include "seams/MessageBox.h"
+#include "wizard/PictureDialog.h"
 #include "wizard/WizardControls.h"
 
 namespace wordlark {
@@ -58,6 +59,13 @@ void EditorCommands::PickColorAndSend(QWidget* button) {
   }
   color_ = *color;
   SendTo(button, button->property("Command").toString(), *color);
+}
+
+void EditorCommands::InsertPicture(QWidget* button) const {
+  HtmlEditor* editor = EditorForTag(button->property("Tag").toInt());
+  if (editor != nullptr && editor->IsReady()) {
+    PictureDialog::InsertInto(editor);
+  }
 }
 
 void EditorCommands::EditLink(QWidget* button) const {

@@ -36,6 +36,8 @@ class EditorCommands {
   // the caret or the selected text, then the link made, changed or removed.
   // An address a link cannot have is refused with a warning.
   void EditLink(QWidget* button) const;
+  // Asks for a picture and puts it at the caret of the button's editor.
+  void InsertPicture(QWidget* button) const;
 
  private:
   void SendTo(QWidget* sender, const QString& command, const QVariant& value = {}) const;
