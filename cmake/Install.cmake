@@ -73,7 +73,20 @@ add_custom_command(OUTPUT ${WORDLARK_DOC_DIR}/changelog.gz
   COMMENT "Compressing the changelog"
   VERBATIM)
 add_custom_target(wordlark_changelog ALL DEPENDS ${WORDLARK_DOC_DIR}/changelog.gz)
-install(FILES ${PROJECT_SOURCE_DIR}/data/package/copyright ${WORDLARK_DOC_DIR}/changelog.gz
+set(wordlark_dictionary_copyright)
+if(TARGET wordlark_dictionaries)
+  set(wordlark_dictionary_copyright ${WORDLARK_SPELLING_COPYRIGHT})
+endif()
+add_custom_command(OUTPUT ${WORDLARK_DOC_DIR}/copyright
+  COMMAND ${CMAKE_COMMAND} -DOWN=${PROJECT_SOURCE_DIR}/data/package/copyright
+    -DDICTIONARY=${wordlark_dictionary_copyright} -DOUT=${WORDLARK_DOC_DIR}/copyright
+    -P ${PROJECT_SOURCE_DIR}/cmake/Copyright.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/data/package/copyright ${PROJECT_SOURCE_DIR}/cmake/Copyright.cmake
+    ${wordlark_dictionary_copyright}
+  COMMENT "Writing the package's copyright file"
+  VERBATIM)
+add_custom_target(wordlark_copyright ALL DEPENDS ${WORDLARK_DOC_DIR}/copyright)
+install(FILES ${WORDLARK_DOC_DIR}/copyright ${WORDLARK_DOC_DIR}/changelog.gz
   DESTINATION share/doc/wordlark)
 
 # A manual page for every installed command, made from its --help and

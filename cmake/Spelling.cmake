@@ -28,6 +28,9 @@ else()
     COMMENT "Converting the spelling dictionary ${WORDLARK_SPELLING_DIC}"
     VERBATIM)
   add_custom_target(wordlark_dictionaries ALL DEPENDS ${wordlark_spelling_bdic})
+  # The package's copyright file carries the dictionary's.
+  set(WORDLARK_SPELLING_COPYRIGHT /usr/share/doc/hunspell-en-us/copyright CACHE FILEPATH
+    "The copyright file of the spelling dictionary's source")
   # Everything that shows an editor, the GUI tests too, finds it in place.
   add_dependencies(wordlark_editor wordlark_dictionaries)
 endif()

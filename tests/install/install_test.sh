@@ -89,6 +89,9 @@ fi
 if [[ -d $build/bin/qtwebengine_dictionaries ]]; then
   diff -r "$build/bin/qtwebengine_dictionaries" "$folder/qtwebengine_dictionaries" >&2 ||
     fail "the spelling dictionaries are not installed as built"
+  grep -q "^Files: lib/wordlark/qtwebengine_dictionaries/" "$prefix/share/doc/wordlark/copyright" &&
+    grep -q "SCOWL" "$prefix/share/doc/wordlark/copyright" ||
+    fail "the copyright file does not carry the spelling dictionary's"
 elif [[ -e $folder/qtwebengine_dictionaries ]]; then
   fail "dictionaries installed although the build has none"
 fi
