@@ -118,16 +118,18 @@ class EditorBridge : public QObject {
   explicit EditorBridge(HtmlEditor* editor) : QObject(editor), editor_(editor) {}
 
   Q_INVOKABLE void pageReady() { editor_->OnPageReady(); }
-  Q_INVOKABLE void pageLoaded(int generation, const QString& body) {
-    editor_->OnPageLoaded(generation, body);
+  Q_INVOKABLE void pageLoaded(int generation, int sequence, const QStringList& blocks) {
+    editor_->OnPageLoaded(generation, sequence, blocks);
   }
-  Q_INVOKABLE void pageChanged(int generation, const QString& body) {
-    editor_->OnPageChanged(generation, body);
+  Q_INVOKABLE void pageSpliced(int generation, int sequence, int index, int count,
+                               const QStringList& blocks) {
+    editor_->OnPageSpliced(generation, sequence, index, count, blocks);
+  }
+  Q_INVOKABLE void pageResynced(int generation, int sequence, const QStringList& blocks) {
+    editor_->OnPageResynced(generation, sequence, blocks);
   }
   Q_INVOKABLE void linkClicked(const QString& href) { editor_->OnLinkClicked(href); }
-  Q_INVOKABLE void commandDone(int generation, const QString& body) {
-    editor_->OnCommandDone(generation, body);
-  }
+  Q_INVOKABLE void commandDone(int generation) { editor_->OnCommandDone(generation); }
   Q_INVOKABLE void caretFormat(const QVariantMap& format) { editor_->OnCaretFormat(format); }
   Q_INVOKABLE void linkRequested() { emit editor_->linkRequested(); }
 
@@ -233,6 +235,8 @@ void HtmlEditor::SendConfiguration() {
 void HtmlEditor::SetHtml(const QString& text) {
   ++generation_;
   body_ = BodyContentOf(text);
+  bodyStale_ = false;
+  blocks_.clear();
   // Line breaks after the closing body tag would end up in the body when the
   // page parses the text, and grow with every save and load.
   static const QRegularExpression after_body(QStringLiteral("(</body\\s*>)\\s*(</html\\s*>)?\\s*$"),
@@ -249,15 +253,16 @@ void HtmlEditor::SetHtml(const QString& text) {
 
 QString HtmlEditor::GetHtml() const {
   Settle();
-  return QString::fromStdString(EditorDocumentHtml(body_.toStdString()));
+  return QString::fromStdString(EditorDocumentHtml(Body().toStdString()));
 }
 
 QString HtmlEditor::GetBodyHtml() const {
   Settle();
-  if (!HasVisibleContent(body_)) {
+  const QString& body = Body();
+  if (!HasVisibleContent(body)) {
     return QString::fromUtf8(kEmptyEditorBody.data(), qsizetype(kEmptyEditorBody.size()));
   }
-  return QString::fromStdString(EditorBodyHtml(body_.toStdString()));
+  return QString::fromStdString(EditorBodyHtml(body.toStdString()));
 }
 
 void HtmlEditor::ExecCommand(const QString& name, const QVariant& value) {
@@ -370,18 +375,38 @@ void HtmlEditor::Settle() const {
   }
 }
 
-void HtmlEditor::OnCommandDone(int generation, const QString& body) {
+void HtmlEditor::OnCommandDone(int /*generation*/) {
+  // What the command changed has been reported before this.
   if (commandsInFlight_ > 0) {
     --commandsInFlight_;
-  }
-  // The body of a replaced document does not count; the copy stays.
-  if (generation == generation_ && loadedGeneration_ == generation && body != body_) {
-    body_ = body;
-    emit contentChanged();
   }
   if (commandsInFlight_ == 0) {
     emit commandsSettled();
   }
+}
+
+const QString& HtmlEditor::Body() const {
+  if (bodyStale_) {
+    body_ = blocks_.join(QString());
+    bodyStale_ = false;
+  }
+  return body_;
+}
+
+bool HtmlEditor::TakeBlocks(const QStringList& blocks) {
+  const QString before = Body();
+  blocks_ = blocks;
+  bodyStale_ = true;
+  return Body() != before;
+}
+
+void HtmlEditor::RequestAllBlocks() {
+  if (resyncing_) {
+    return;
+  }
+  resyncing_ = true;
+  ++commandsInFlight_;
+  RunScript(QStringLiteral("wordlarkEditor.reportAll();"));
 }
 
 void HtmlEditor::OnCaretFormat(const QVariantMap& format) {
@@ -469,25 +494,73 @@ void HtmlEditor::OnPageReady() {
   SendConfiguration();
   // Until the first SetHtml the copy is the empty document; after a crashed
   // renderer it is the user's text, which the new page takes over.
-  SendLoad(pending_.value_or(body_));
+  SendLoad(pending_.value_or(Body()));
   pending_.reset();
 }
 
-void HtmlEditor::OnPageLoaded(int generation, const QString& body) {
+void HtmlEditor::OnPageLoaded(int generation, int sequence, const QStringList& blocks) {
   if (generation != generation_) {
     return;
   }
-  body_ = body;
+  blocks_ = blocks;
+  bodyStale_ = true;
+  sequence_ = sequence;
   loadedGeneration_ = generation;
   emit documentReady();
 }
 
-void HtmlEditor::OnPageChanged(int generation, const QString& body) {
-  if (generation != generation_ || loadedGeneration_ != generation || body == body_) {
+void HtmlEditor::OnPageSpliced(int generation, int sequence, int index, int count,
+                               const QStringList& blocks) {
+  // Reports of a replaced document do not count, and those sent before the
+  // answer to a request for all blocks are in that answer.
+  if (generation != generation_ || loadedGeneration_ != generation || resyncing_) {
     return;
   }
-  body_ = body;
+  // A report that went missing, or one that does not fit the copy: the copy
+  // can no longer be trusted, and the page sends all of it.
+  if (sequence != sequence_ + 1 || index < 0 || count < 0 || index > blocks_.size() ||
+      count > blocks_.size() - index) {
+    qWarning(
+        "HtmlEditor: report %d (blocks %d+%d of %lld) does not follow report %d; "
+        "asking for the whole body",
+        sequence, index, count, static_cast<long long>(blocks_.size()), sequence_);
+    RequestAllBlocks();
+    return;
+  }
+  sequence_ = sequence;
+  bool changed = count != blocks.size();
+  for (qsizetype i = 0; !changed && i < count; ++i) {
+    changed = blocks_.at(index + i) != blocks.at(i);
+  }
+  if (!changed) {
+    return;
+  }
+  if (count == blocks.size()) {
+    std::copy(blocks.begin(), blocks.end(), blocks_.begin() + index);
+  } else {
+    QStringList spliced;
+    spliced.reserve(blocks_.size() - count + blocks.size());
+    spliced << blocks_.mid(0, index) << blocks << blocks_.mid(index + count);
+    blocks_ = std::move(spliced);
+  }
+  bodyStale_ = true;
   emit contentChanged();
+}
+
+void HtmlEditor::OnPageResynced(int generation, int sequence, const QStringList& blocks) {
+  resyncing_ = false;
+  if (generation == generation_ && loadedGeneration_ == generation) {
+    sequence_ = sequence;
+    if (TakeBlocks(blocks)) {
+      emit contentChanged();
+    }
+  }
+  if (commandsInFlight_ > 0) {
+    --commandsInFlight_;
+  }
+  if (commandsInFlight_ == 0) {
+    emit commandsSettled();
+  }
 }
 
 void HtmlEditor::OnLinkClicked(const QString& href) {
@@ -518,12 +591,13 @@ void HtmlEditor::OnRenderProcessGone() {
   // keeps failing is not restarted for ever.
   pageUp_ = false;
   loadedGeneration_ = -1;
+  resyncing_ = false;
   if (commandsInFlight_ > 0) {
     commandsInFlight_ = 0;
     emit commandsSettled();
   }
   if (!pending_) {
-    pending_ = body_;
+    pending_ = Body();
   }
   if (++crashesInARow_ <= 3) {
     QMetaObject::invokeMethod(

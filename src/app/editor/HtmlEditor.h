@@ -188,10 +188,18 @@ class HtmlEditor : public QWidget {
   void OpenLink(const QUrl& url);
 
   void OnPageReady();
-  void OnPageLoaded(int generation, const QString& body);
-  void OnPageChanged(int generation, const QString& body);
+  void OnPageLoaded(int generation, int sequence, const QStringList& blocks);
+  void OnPageSpliced(int generation, int sequence, int index, int count, const QStringList& blocks);
+  void OnPageResynced(int generation, int sequence, const QStringList& blocks);
   void OnLinkClicked(const QString& href);
-  void OnCommandDone(int generation, const QString& body);
+  void OnCommandDone(int generation);
+  // Asks the page for all of its blocks; reads wait for the answer.
+  void RequestAllBlocks();
+  // Takes `blocks` as the whole body; true when that changed the content.
+  bool TakeBlocks(const QStringList& blocks);
+  // The body's content as last known (body_, brought up to date from the
+  // blocks when they changed since).
+  const QString& Body() const;
   void OnCaretFormat(const QVariantMap& format);
   void SendCommand(const QString& script);
   // Waits until the page has carried out the commands sent to it, so that
@@ -203,7 +211,15 @@ class HtmlEditor : public QWidget {
   EditorPage* page_ = nullptr;
   EditorBridge* bridge_ = nullptr;
 
-  QString body_;                    // the body's content as last known
+  // The body's content as the page last reported it, as the list of its
+  // top-level blocks (each one's markup), which the page's reports splice.
+  // body_ is their concatenation when not stale, or the text of SetHtml
+  // until the page has taken it.
+  QStringList blocks_;
+  mutable QString body_;
+  mutable bool bodyStale_ = false;
+  int sequence_ = 0;                // the number of the page's last report taken
+  bool resyncing_ = false;          // all blocks have been asked for
   std::optional<QString> pending_;  // text waiting for the page to come up
   int generation_ = 0;              // counts SetHtml calls; stale reports are dropped
   int loadedGeneration_ = -1;

@@ -10,9 +10,16 @@
     generation: 0,
     browseMode: false,
     useDiv: false,
-    lastSent: null,
     lastCaret: null,
     observer: null,
+    // The body as the widget last heard of it: its top-level nodes in order
+    // and the markup of each. Every report that changes it is numbered, so
+    // that the widget can tell when one went missing.
+    body: null,
+    nodes: [],
+    markup: [],
+    sequence: 0,
+    spoilNextReport: null,  // tests: 'lose' or 'misplace' the next report
   };
 
   // The commands whose state the toolbar shows.
@@ -76,35 +83,142 @@
     return copy.innerHTML;
   }
 
-  // Sends the body's markup to the widget. `loaded` answers a load; `changed`
-  // reports an edit and is skipped when nothing changed since the last report.
-  function report(kind) {
+  // What `node`, a child of the body, contributes to the body's markup, with
+  // the paragraphs in it split as serialize() splits them. Joined in order,
+  // the blocks of the body give serialize(body).
+  function blockMarkup(node) {
+    if (node.nodeType === Node.ELEMENT_NODE && node.querySelector(kBlockInParagraph) === null) {
+      return node.outerHTML;
+    }
+    // Text and comments are written as the body writes its children; an
+    // element with a block in a paragraph is split in a copy.
+    const holder = document.createElement('div');
+    holder.appendChild(node.cloneNode(true));
+    splitParagraphs(holder);
+    return holder.innerHTML;
+  }
+
+  // Takes the body's blocks afresh, as the basis of the next changes.
+  function takeBlocks() {
+    state.observer.takeRecords();
+    state.body = document.body;
+    state.nodes = state.body ? Array.from(state.body.childNodes) : [];
+    state.markup = state.nodes.map(blockMarkup);
+    return state.markup;
+  }
+
+  // The child of `body` that holds `node`; null when it is not in the body
+  // (a node removed since, or the body itself).
+  function topLevelOf(node, body) {
+    while (node && node.parentNode !== body) {
+      node = node.parentNode;
+    }
+    return node;
+  }
+
+  // Sends the widget what a batch of mutations changed in the body: one
+  // splice of its list of blocks, from the first changed block to the last,
+  // and nothing when the markup stayed as it was.
+  function reportChanges(records) {
     const body = document.body;
-    if (!state.bridge || !body) {
+    if (!state.bridge || !body || body !== state.body) {
       return;
     }
-    const html = serialize(body);
-    if (kind === 'changed' && html === state.lastSent) {
+    let listChanged = false;
+    const dirty = new Set();
+    for (const record of records) {
+      if (record.target === body) {
+        // The body's own attributes are not part of its content.
+        listChanged = listChanged || record.type === 'childList';
+        continue;
+      }
+      const top = topLevelOf(record.target, body);
+      if (top !== null) {
+        dirty.add(top);
+      }
+    }
+    if (!listChanged && dirty.size === 0) {
       return;
     }
-    state.lastSent = html;
-    if (kind === 'loaded') {
-      state.bridge.pageLoaded(state.generation, html);
-    } else {
-      state.bridge.pageChanged(state.generation, html);
+    const old = state.nodes;
+    let now = old;
+    let start = -1;
+    let end = -1;  // one past the last changed block
+    if (!listChanged && dirty.size <= 8) {
+      // Typing: a few blocks changed in place.
+      for (const node of dirty) {
+        const at = old.indexOf(node);
+        if (at < 0) {
+          start = -1;
+          now = Array.from(body.childNodes);
+          break;
+        }
+        start = start < 0 ? at : Math.min(start, at);
+        end = Math.max(end, at + 1);
+      }
+    } else if (listChanged) {
+      now = Array.from(body.childNodes);
+    }
+    let endOld = end;
+    if (start < 0) {
+      // The common head and tail of the old and new lists stay.
+      start = 0;
+      while (start < old.length && start < now.length && old[start] === now[start] &&
+             !dirty.has(now[start])) {
+        ++start;
+      }
+      endOld = old.length;
+      end = now.length;
+      while (endOld > start && end > start && old[endOld - 1] === now[end - 1] &&
+             !dirty.has(now[end - 1])) {
+        --endOld;
+        --end;
+      }
+    }
+    const count = endOld - start;
+    const blocks = now.slice(start, end).map(blockMarkup);
+    const same = count === blocks.length &&
+        blocks.every((markup, i) => markup === state.markup[start + i]);
+    state.nodes = now;
+    state.markup = state.markup.slice(0, start).concat(blocks, state.markup.slice(endOld));
+    if (same) {
+      return;
+    }
+    const sequence = ++state.sequence;
+    const spoil = state.spoilNextReport;
+    state.spoilNextReport = null;
+    if (spoil === 'lose') {
+      return;
+    }
+    const index = spoil === 'misplace' ? state.markup.length - blocks.length + count + 1 : start;
+    state.bridge.pageSpliced(state.generation, sequence, index, count, blocks);
+  }
+
+  // Reports what changed and has not been delivered to the observer yet.
+  function flush() {
+    if (state.observer) {
+      reportChanges(state.observer.takeRecords());
     }
   }
 
-  // Tells the widget a command has been carried out, with the body as it
-  // now stands; the widget's reads wait for this.
-  function done() {
-    const body = document.body;
+  // Sends every block of the body: the widget asked for it, after a report
+  // went missing or did not fit its copy.
+  function reportAll() {
     if (!state.bridge) {
       return;
     }
-    const html = body ? serialize(body) : '';
-    state.lastSent = html;
-    state.bridge.commandDone(state.generation, html);
+    const blocks = takeBlocks();
+    state.bridge.pageResynced(state.generation, state.sequence, blocks);
+  }
+
+  // Tells the widget a command has been carried out, after the changes it
+  // made; the widget's reads wait for this.
+  function done() {
+    if (!state.bridge) {
+      return;
+    }
+    flush();
+    state.bridge.commandDone(state.generation);
     reportCaret();
   }
 
@@ -190,7 +304,7 @@
     if (state.observer) {
       state.observer.disconnect();
     }
-    state.observer = new MutationObserver(() => report('changed'));
+    state.observer = new MutationObserver(reportChanges);
     state.observer.observe(document.documentElement, {
       childList: true,
       subtree: true,
@@ -240,8 +354,8 @@
     adoptHeadStyles(parsed);
     document.documentElement.replaceChild(body, document.body);
     applyMode();
-    state.observer.takeRecords();
-    report('loaded');
+    const blocks = takeBlocks();
+    state.bridge.pageLoaded(state.generation, state.sequence, blocks);
     state.lastCaret = null;
     reportCaret();
   }
@@ -291,30 +405,51 @@
         return;
       }
       ensureSelection();
-      const link = linkAtSelection();
-      if (link) {
-        link.setAttribute('href', href);
-        if (text !== null && text !== link.textContent) {
-          link.textContent = text;
-        }
-        return;
-      }
       const selection = window.getSelection();
-      if (text === null && !selection.isCollapsed) {
+      const link = linkAtSelection();
+      let trailing = '';
+      if (link) {
+        // A link is changed with the page's own commands, so that its undo
+        // takes the change back: a new address goes over the link's text, a
+        // new text replaces the link and is made a link below.
+        const range = document.createRange();
+        const keepText = text === null || text === link.textContent;
+        if (keepText) {
+          range.selectNodeContents(link);
+        } else {
+          range.selectNode(link);
+          // A blank after the link is typed again after the new text: left
+          // alone, it would meet the blank before the link and turn into a
+          // non-breaking one.
+          const next = link.nextSibling;
+          if (next && next.nodeType === Node.TEXT_NODE && next.data.startsWith(' ')) {
+            range.setEnd(next, 1);
+            trailing = ' ';
+          }
+        }
+        selection.removeAllRanges();
+        selection.addRange(range);
+        if (keepText) {
+          document.execCommand('createLink', false, href);
+          selection.collapseToEnd();
+          return;
+        }
+      } else if (text === null && !selection.isCollapsed) {
         document.execCommand('createLink', false, href);
         return;
       }
       // The text is typed in and then made a link: inserting the link's
       // markup would turn the blank after it into a non-breaking one.
       const shown = text === null || text === '' ? href.replace(/^(mailto|tel):/i, '') : text;
-      document.execCommand('insertText', false, shown);
+      const typed = shown + trailing;
+      document.execCommand('insertText', false, typed);
       const end = selection.focusNode;
       const offset = selection.focusOffset;
-      if (end && end.nodeType === Node.TEXT_NODE && offset >= shown.length &&
-          end.data.slice(offset - shown.length, offset) === shown) {
+      if (end && end.nodeType === Node.TEXT_NODE && offset >= typed.length &&
+          end.data.slice(offset - typed.length, offset) === typed) {
         const range = document.createRange();
-        range.setStart(end, offset - shown.length);
-        range.setEnd(end, offset);
+        range.setStart(end, offset - typed.length);
+        range.setEnd(end, offset - trailing.length);
         selection.removeAllRanges();
         selection.addRange(range);
         document.execCommand('createLink', false, href);
@@ -370,9 +505,9 @@
     if (alt) {
       html += ' alt="' + attributeText(alt) + '"';
     }
-    const done = document.execCommand('insertHTML', false, html + '>');
-    report('changed');
-    return done;
+    const inserted = document.execCommand('insertHTML', false, html + '>');
+    flush();
+    return inserted;
   }
 
   // Moves the caret to the point (x, y) of the view, when that is in the
@@ -446,11 +581,25 @@
     state.bridge.linkRequested();
   }
 
-  window.wordlarkEditor = { load, configure, exec, setLink, removeLink, insertPicture, caretAt };
+  // For tests: the body as one serialisation of the whole makes it; and the
+  // next report spoilt, numbered but never sent ('lose') or placed past the
+  // end of the widget's blocks ('misplace').
+  function testing() {
+    return {
+      serialize: () => serialize(document.body),
+      spoilNextReport: (how) => {
+        state.spoilNextReport = String(how);
+      },
+    };
+  }
+
+  window.wordlarkEditor = {
+    load, configure, exec, setLink, removeLink, insertPicture, caretAt, reportAll,
+    testing: testing(),
+  };
 
   document.addEventListener('click', onLinkClick, true);
   document.addEventListener('auxclick', onLinkClick, true);
-  document.addEventListener('input', () => report('changed'), true);
   document.addEventListener('selectionchange', reportCaret);
   document.addEventListener('keydown', onKeyDown, true);
   window.addEventListener('focus', onPageFocus);
