@@ -15,28 +15,12 @@
 using wordlark::HtmlEditor;
 using wordlark::test::Eval;
 using wordlark::test::EvalIn;
+using wordlark::test::ShowFocused;
 using wordlark::test::ViewOf;
 
 namespace {
 
 constexpr int kTimeout = wordlark::test::kPageTimeoutMs;
-
-// Shows the editor and gives it the keyboard focus, so that key events reach
-// the page.
-bool ShowFocused(HtmlEditor& editor) {
-  editor.resize(400, 300);
-  editor.show();
-  if (!QTest::qWaitForWindowExposed(&editor)) {
-    return false;
-  }
-  editor.activateWindow();
-  editor.setFocus();
-  QWidget* proxy = ViewOf(editor)->focusProxy();
-  return proxy != nullptr && QTest::qWaitFor([&] { return proxy->hasFocus(); }, kTimeout) &&
-         QTest::qWaitFor(
-             [&] { return Eval(editor, QStringLiteral("document.hasFocus()")).toBool(); },
-             kTimeout);
-}
 
 // Runs `script` in the editor's own script world.
 QVariant EvalInEditor(HtmlEditor& editor, const QString& script) {

@@ -65,6 +65,23 @@ inline QStringList ListTexts(const QListWidget* box) {
   return texts;
 }
 
+// Shows the editor and gives it the keyboard focus, so that key events reach
+// the page.
+inline bool ShowFocused(HtmlEditor& editor) {
+  editor.resize(400, 300);
+  editor.show();
+  if (!QTest::qWaitForWindowExposed(&editor)) {
+    return false;
+  }
+  editor.activateWindow();
+  editor.setFocus();
+  QWidget* proxy = ViewOf(editor)->focusProxy();
+  return proxy != nullptr && QTest::qWaitFor([&] { return proxy->hasFocus(); }, kPageTimeoutMs) &&
+         QTest::qWaitFor(
+             [&] { return Eval(editor, QStringLiteral("document.hasFocus()")).toBool(); },
+             kPageTimeoutMs);
+}
+
 inline QString PageBody(HtmlEditor& editor) {
   return Eval(editor, QStringLiteral("document.body.innerHTML")).toString();
 }

@@ -30,6 +30,7 @@ using wordlark::HtmlEditor;
 using wordlark::test::Eval;
 using wordlark::test::PageBody;
 using wordlark::test::SelectAll;
+using wordlark::test::ShowFocused;
 using wordlark::test::ViewOf;
 
 namespace {
@@ -42,23 +43,6 @@ void PlaceCaretAtEnd(HtmlEditor& editor) {
        QStringLiteral("{ const r = document.createRange(); r.selectNodeContents(document.body);"
                       "  r.collapse(false); const s = window.getSelection();"
                       "  s.removeAllRanges(); s.addRange(r); }"));
-}
-
-// Shows the editor and gives it the keyboard focus, so that key events reach
-// the page.
-bool ShowFocused(HtmlEditor& editor) {
-  editor.resize(400, 300);
-  editor.show();
-  if (!QTest::qWaitForWindowExposed(&editor)) {
-    return false;
-  }
-  editor.activateWindow();
-  editor.setFocus();
-  QWidget* proxy = ViewOf(editor)->focusProxy();
-  return proxy != nullptr && QTest::qWaitFor([&] { return proxy->hasFocus(); }, kTimeout) &&
-         QTest::qWaitFor(
-             [&] { return Eval(editor, QStringLiteral("document.hasFocus()")).toBool(); },
-             kTimeout);
 }
 
 // Clicks the middle of the element with the id, with `modifiers` held.
