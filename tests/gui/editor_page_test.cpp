@@ -1,5 +1,5 @@
-// The page behind every editor: served by the program from memory, and a
-// picture given by its file's path shows in it as it will on the letter.
+// The page behind every editor: a picture given by its file's path shows in
+// it as it will on the letter.
 #include <QImage>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -21,13 +21,6 @@ class EditorPageTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void theEditorRunsOnItsOwnPage() {
-    HtmlEditor editor;
-    QVERIFY(editor.WaitUntilReady());
-    QCOMPARE(wordlark::test::ViewOf(editor)->page()->url(),
-             QUrl(QString::fromLatin1(wordlark::kEditorPageUrl)));
-  }
-
   // Pictures by path, beside one that is missing and one that is not a
   // picture: only the real pictures load, each at its own size.
   void localPicturesShowInTheEditor() {

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -43,13 +42,6 @@ std::function<void(bool)> g_spell_checking_listener;
 // The largest picture a page of the program loads from disk.
 constexpr qint64 kMaxPictureBytes = 64 * 1024 * 1024;
 
-// The empty page every editor starts from; the editor's script builds the
-// body from the text given to SetHtml.
-constexpr char kEditorPageHtml[] =
-    "<html><head><meta charset=\"utf-8\"><style>"
-    "html{height:100%}body{min-height:calc(100% - 16px);overflow-wrap:break-word}"
-    "</style></head><body></body></html>";
-
 class EditorSchemeHandler : public QWebEngineUrlSchemeHandler {
  public:
   using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
@@ -60,16 +52,9 @@ class EditorSchemeHandler : public QWebEngineUrlSchemeHandler {
       job->fail(QWebEngineUrlRequestJob::UrlNotFound);
       return;
     }
-    const QString path = url.path(QUrl::FullyDecoded);
-    if (path == u"/") {
-      auto* buffer = new QBuffer(job);
-      buffer->setData(QByteArray::fromRawData(kEditorPageHtml, sizeof kEditorPageHtml - 1));
-      job->reply("text/html;charset=utf-8", buffer);
-      return;
-    }
     // A picture given by its file's path ("/home/.../photo.png") resolves
-    // against the page to this path.
-    ReplyWithPicture(job, path);
+    // against the editor's page to this path.
+    ReplyWithPicture(job, url.path(QUrl::FullyDecoded));
   }
 };
 

@@ -37,6 +37,19 @@ namespace {
 
 constexpr auto kScriptWorld = QWebEngineScript::ApplicationWorld;
 
+// The page the document is loaded into. It has no content of its own; the
+// editor's script builds the body from the text given to SetHtml. Addresses
+// in the document resolve against the program's own scheme, so that a
+// picture given by its file's path ("/home/.../photo.png") shows.
+const QString& ShellHtml() {
+  static const QString html = QStringLiteral(
+                                  "<html><head><meta charset=\"utf-8\"><base href=\"%1\"><style>"
+                                  "html{height:100%}body{min-height:calc(100% - 16px);"
+                                  "overflow-wrap:break-word}</style></head><body></body></html>")
+                                  .arg(QString::fromLatin1(kEditorBaseUrl));
+  return html;
+}
+
 QString ReadResource(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
@@ -93,7 +106,7 @@ class EditorPage : public QWebEnginePage {
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool is_main_frame) override {
-    if (is_main_frame && shellLoadAllowed_ && url == QUrl(QString::fromLatin1(kEditorPageUrl))) {
+    if (is_main_frame && shellLoadAllowed_ && url.scheme() == u"data") {
       shellLoadAllowed_ = false;
       return true;
     }
@@ -213,7 +226,7 @@ HtmlEditor::~HtmlEditor() {
 void HtmlEditor::LoadShell() {
   pageUp_ = false;
   page_->AllowShellLoad();
-  page_->load(QUrl(QString::fromLatin1(kEditorPageUrl)));
+  page_->setHtml(ShellHtml());
 }
 
 void HtmlEditor::RunScript(const QString& source) {

@@ -41,11 +41,11 @@ void SetSpellCheckingListener(std::function<void(bool)> listener);
 // pictures (registered by PrepareWebEngineEnvironment).
 inline constexpr char kPreviewScheme[] = "wordlark-preview";
 
-// The URL scheme of the editors' own page, served from memory: its root is
-// the empty page every editor starts from, and any other path is a local
-// picture file, so that a picture given by its path shows in the editor.
+// The URL scheme the editors' documents resolve their addresses against: a
+// path below kEditorBaseUrl is a local picture file, so that a picture given
+// by its file's path shows in the editor.
 inline constexpr char kEditorScheme[] = "wordlark-editor";
-inline constexpr char kEditorPageUrl[] = "wordlark-editor://editor/";
+inline constexpr char kEditorBaseUrl[] = "wordlark-editor://editor/";
 
 // The rich-text editor of every formatted section, and the display of HTML
 // pages (welcome page, news). The document lives in a web page whose body is
