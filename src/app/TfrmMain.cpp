@@ -230,13 +230,14 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::StartEditors() {
   if (!editorsStarting_) {
     editorsStarting_ = true;
-    StartEditorsFrom(0);
+    StartNextEditor();
   }
 }
 
 // One editor per turn of the event loop, so that the window answers between
-// them: the welcome page's view first, then the steps' editors in step order.
-void TfrmMain::StartEditorsFrom(int index) {
+// them: the welcome page's view first, then the steps' editors in step order,
+// each that has not started yet (entering a step starts its own).
+void TfrmMain::StartNextEditor() {
   QList<HtmlEditor*> order;
   if (prfWelcome != nullptr) {
     order << prfWelcome;
@@ -244,11 +245,13 @@ void TfrmMain::StartEditorsFrom(int index) {
   for (int step = 0; step < pgcMain->count(); ++step) {
     order << pgcMain->widget(step)->findChildren<HtmlEditor*>();
   }
-  if (index >= order.size()) {
-    return;
+  for (HtmlEditor* editor : std::as_const(order)) {
+    if (!editor->EngineStarted()) {
+      editor->StartEngine();
+      QTimer::singleShot(0, this, &TfrmMain::StartNextEditor);
+      return;
+    }
   }
-  order[index]->StartEngine();
-  QTimer::singleShot(0, this, [this, index] { StartEditorsFrom(index + 1); });
 }
 
 // A step shows only once its editors hold their documents, so that the user

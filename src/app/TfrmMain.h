@@ -189,7 +189,7 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
   void DropWelcomePage();
   // The editors start one by one, in the order the user reaches them; a step
   // is entered only once its editors are ready.
-  void StartEditorsFrom(int index);
+  void StartNextEditor();
   void ReadyStep(int step);
   void BuildToolStrip(QVBoxLayout* main);
   void BuildSteps();
