@@ -64,6 +64,15 @@ int main(int argc, char** argv) {
   Settle(3000);
 
   const QDir out(QString::fromLocal8Bit(argv[3]));
+  // A branded program folder opens on its welcome page.
+  if (window.stsWelcome != nullptr && window.pgcPrinc->currentWidget() == window.stsWelcome) {
+    const QPixmap shot = window.screen()->grabWindow(window.winId());
+    if (!shot.save(out.filePath(QStringLiteral("welcome.png")))) {
+      std::fprintf(stderr, "cannot write the welcome page's screenshot\n");
+      return 1;
+    }
+    window.btnThanksClick();
+  }
   for (int step = 0; step < window.pgcMain->count(); ++step) {
     if (step == 1) {
       // The caret in the bold headline: its toolbar shows Bold checked.
