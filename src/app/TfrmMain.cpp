@@ -84,7 +84,6 @@ void TfrmMain::BuildWindow() {
 
   pgcPrinc = Named(new QStackedWidget(this), "pgcPrinc");
   setCentralWidget(pgcPrinc);
-  BuildWelcomePage();
 
   stsMain = Named(new QWidget(pgcPrinc), "stsMain");
   auto* main = new QVBoxLayout(stsMain);
@@ -138,7 +137,6 @@ void TfrmMain::BuildSteps() {
 // Every event of the window's controls goes to its handler; the toolbars
 // connect their own controls.
 void TfrmMain::BindEvents() {
-  Bind(btnThanks, &QPushButton::clicked, &TfrmMain::btnThanksClick);
   Bind(btnNew, &QPushButton::clicked, &TfrmMain::btnNewClick);
   Bind(btnLoad, &QPushButton::clicked, &TfrmMain::btnLoadClick);
   Bind(btnSave, &QPushButton::clicked, &TfrmMain::btnSaveClick);
@@ -291,15 +289,11 @@ void TfrmMain::FocusStepField() {
 void TfrmMain::FormShow() {
   pgcMain->setCurrentIndex(0);
   UpdateWizardButtons();
+  // The welcome page exists only when there is a welcome text to show.
   if (!welcomeText_.isEmpty()) {
+    BuildWelcomePage();
     pgcPrinc->setCurrentWidget(stsWelcome);
-    ShowWelcomeText();
     btnThanks->setFocus(Qt::OtherFocusReason);
-  } else if (stsWelcome != nullptr) {
-    pgcPrinc->removeWidget(stsWelcome);
-    delete stsWelcome;
-    stsWelcome = nullptr;
-    btnThanks = nullptr;
   }
   pgcPrinc->setCurrentIndex(0);
   if (pgcPrinc->currentWidget() == stsMain) {

@@ -185,7 +185,6 @@ class TfrmMain : public QMainWindow, public WizardControls, public FormatToolbar
 
   void BuildWindow();
   void BuildWelcomePage();
-  void ShowWelcomeText();
   void DropWelcomePage();
   // The editors start one by one, in the order the user reaches them; a step
   // is entered only once its editors are ready.

@@ -18,34 +18,32 @@
 
 namespace wordlark {
 
-// The welcome page's view is made only when there is a welcome text to show
-// (ShowWelcomeText).
+// The welcome page, in front of the main page, showing the welcome text.
 void TfrmMain::BuildWelcomePage() {
   stsWelcome = Named(new QWidget(pgcPrinc), "stsWelcome");
   auto* layout = new QVBoxLayout(stsWelcome);
+  prfWelcome = Named(new HtmlEditor(stsWelcome, HtmlEditor::EngineStart::kOnDemand), "prfWelcome");
+  prfWelcome->SetBrowseMode(true);
+  prfWelcome->SetLinkOpener([](const QUrl& url) { OpenUrlInBrowser(url.toString()); });
+  prfWelcome->SetHtml(welcomeText_);
+  layout->addWidget(prfWelcome, 1);
   auto* panel = new QHBoxLayout;
   panel->addStretch(1);
   btnThanks = Named(new QPushButton(tr("Thanks, just show me the main application"), stsWelcome),
                     "btnThanks");
   btnThanks->setDefault(true);
+  connect(btnThanks, &QPushButton::clicked, this,
+          [this] { Guarded([this] { btnThanksClick(); }); });
   panel->addWidget(btnThanks);
   panel->addStretch(1);
   layout->addLayout(panel);
-  pgcPrinc->addWidget(stsWelcome);
+  pgcPrinc->insertWidget(0, stsWelcome);
   // Enter anywhere on the welcome page presses the default button, also with
   // the focus in the page's text.
   for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
     auto* enter = new QShortcut(QKeySequence(key), stsWelcome);
     connect(enter, &QShortcut::activated, btnThanks, &QPushButton::click);
   }
-}
-
-void TfrmMain::ShowWelcomeText() {
-  prfWelcome = Named(new HtmlEditor(stsWelcome, HtmlEditor::EngineStart::kOnDemand), "prfWelcome");
-  prfWelcome->SetBrowseMode(true);
-  prfWelcome->SetLinkOpener([](const QUrl& url) { OpenUrlInBrowser(url.toString()); });
-  static_cast<QVBoxLayout*>(stsWelcome->layout())->insertWidget(0, prfWelcome, 1);
-  prfWelcome->SetHtml(welcomeText_);
 }
 
 void TfrmMain::BuildToolStrip(QVBoxLayout* main) {
