@@ -240,11 +240,13 @@ class EditorSpliceTest : public QObject {
     QTest::addColumn<QString>("text");  // the new text; null keeps the link's
     QTest::addColumn<QString>("changed");
     QTest::addColumn<int>("undoSteps");
-    QTest::newRow("address") << QString()
-                             << "Visit <a href=\"tel:+15550100\">our <b>shop</b></a> today" << 1;
+    QTest::newRow("address")
+        << QString()
+        << "Visit <a href=\"tel:+15550100\" title=\"Our shop\">our <b>shop</b></a> today" << 1;
+    // A new text makes a new link, which takes over the old one's title.
     QTest::newRow("address and text")
         << "the <shop>"
-        << "Visit <a href=\"tel:+15550100\">the &lt;shop&gt;</a> today" << 2;
+        << "Visit <a href=\"tel:+15550100\" title=\"Our shop\">the &lt;shop&gt;</a> today" << 2;
   }
   // A link changed at the caret is on the page's undo list: undo brings the
   // link back as it was, redo the change, and the copy follows.
@@ -252,8 +254,9 @@ class EditorSpliceTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, changed);
     QFETCH(int, undoSteps);
-    const QString link =
-        QStringLiteral("<p>Visit <a href=\"https://example.com/\">our <b>shop</b></a> today</p>");
+    const QString link = QStringLiteral(
+        "<p>Visit <a href=\"https://example.com/\" title=\"Our shop\">our <b>shop</b></a> "
+        "today</p>");
     HtmlEditor editor;
     editor.SetHtml(link);
     QVERIFY(ShowFocused(editor));

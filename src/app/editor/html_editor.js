@@ -396,6 +396,17 @@
     }
   }
 
+  // Gives the link at the selection the attributes `kept` of the link it
+  // replaced; the page's own commands make a link with its address alone.
+  function keepAttributes(kept) {
+    const made = linkAtSelection();
+    for (const attr of made ? kept : []) {
+      if (!made.hasAttribute(attr.name)) {
+        made.setAttribute(attr.name, attr.value);
+      }
+    }
+  }
+
   // Makes the selection a link, or changes the link around the caret.
   // `text` null keeps the text there is.
   function setLink(href, text) {
@@ -407,6 +418,9 @@
       ensureSelection();
       const selection = window.getSelection();
       const link = linkAtSelection();
+      // What the link has besides its address (a title, a target) stays with
+      // the link that replaces it.
+      const kept = link ? Array.from(link.attributes).filter((a) => a.name !== 'href') : [];
       let trailing = '';
       if (link) {
         // A link is changed with the page's own commands, so that its undo
@@ -431,6 +445,7 @@
         selection.addRange(range);
         if (keepText) {
           document.execCommand('createLink', false, href);
+          keepAttributes(kept);
           selection.collapseToEnd();
           return;
         }
@@ -453,6 +468,7 @@
         selection.removeAllRanges();
         selection.addRange(range);
         document.execCommand('createLink', false, href);
+        keepAttributes(kept);
         selection.collapseToEnd();
       }
     } finally {
