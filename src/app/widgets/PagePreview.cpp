@@ -1,12 +1,10 @@
 #include "widgets/PagePreview.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
-#include <QMimeDatabase>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QStackedWidget>
