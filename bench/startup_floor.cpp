@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -27,11 +26,10 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #endif
-#include <QWindow>
 #include <cstdio>
-#include <functional>
 
 #include "util/process_memory.h"
+#include "widgets/FirstPaint.h"
 
 namespace {
 
@@ -45,25 +43,6 @@ void Ready() {
   std::fflush(stdout);
   QApplication::quit();
 }
-
-class FirstPaint : public QObject {
- public:
-  explicit FirstPaint(std::function<void()> then) : then_(std::move(then)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (!seen_ && event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-      seen_ = true;
-      QTimer::singleShot(0, this, [this] {
-        Print("mark paint");
-        then_();
-      });
-    }
-    return false;
-  }
-
- private:
-  std::function<void()> then_;
-  bool seen_ = false;
-};
 
 }  // namespace
 
@@ -112,11 +91,12 @@ int main(int argc, char** argv) {
 #endif
   field->setFocus();
   window.show();
-  FirstPaint paint([] {
+  // Measured as the program measures its own first paint.
+  wordlark::CallAfterFirstPaint(&window, [] {
+    Print("mark paint");
     if (!views) {
       Ready();
     }
   });
-  window.windowHandle()->installEventFilter(&paint);
   return app.exec();
 }
