@@ -41,7 +41,8 @@ class VirtualDisplay {
       if (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) {
         continue;
       }
-      display_ = ":" + std::to_string(n);
+      display_ = ":";
+      display_ += std::to_string(n);
       pid_ = fork();
       if (pid_ == 0) {
         execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1100x820x24", "-nolisten", "tcp",
@@ -73,10 +74,14 @@ struct Start {
   bool ready = false;
 };
 
-Start RunOnce(const std::string& display, const std::string& program) {
-  const std::string command = "env DISPLAY=" + display +
-                              " QTWEBENGINE_DISABLE_SANDBOX=1 WORDLARK_STARTUP_PROBE=1 " + program +
-                              " 2>/dev/null";
+// `home` holds the programs' settings and state folders: the user's own
+// (recent letters, letters kept for recovery) must not change what a start
+// does, and the benchmark leaves them alone.
+Start RunOnce(const std::string& display, const fs::path& home, const std::string& program) {
+  const std::string command =
+      "env DISPLAY=" + display + " XDG_CONFIG_HOME='" + (home / "config").string() +
+      "' XDG_STATE_HOME='" + (home / "state").string() +
+      "' QTWEBENGINE_DISABLE_SANDBOX=1 WORDLARK_STARTUP_PROBE=1 " + program + " 2>/dev/null";
   Start start;
   const auto spawned = std::chrono::steady_clock::now();
   FILE* out = popen(command.c_str(), "r");
@@ -173,6 +178,17 @@ void BM_Startup(benchmark::State& state) {
   }
   const fs::path branded =
       fs::temp_directory_path() / ("wordlark-branded-" + std::to_string(getpid()));
+  const fs::path home = fs::temp_directory_path() / ("wordlark-home-" + std::to_string(getpid()));
+  // Both folders go however the run ends.
+  struct Cleanup {
+    std::vector<fs::path> folders;
+    ~Cleanup() {
+      std::error_code ec;
+      for (const fs::path& folder : folders) {
+        fs::remove_all(folder, ec);
+      }
+    }
+  } cleanup{{branded, home}};
   const std::string make =
       "bash '" + std::string(WORDLARK_SOURCE_DIR) + "/scripts/brand-example.sh' '" +
       fs::path(WORDLARK_BIN_DIR).parent_path().string() + "' '" + branded.string() + "' >/dev/null";
@@ -191,7 +207,7 @@ void BM_Startup(benchmark::State& state) {
   for (auto _ : state) {
     double plain_ready = 0;
     for (const auto& [name, command] : programs) {
-      const Start start = RunOnce(display.name(), command);
+      const Start start = RunOnce(display.name(), home, command);
       if (!start.ready) {
         state.SkipWithError((name + " did not report readiness").c_str());
         return;
@@ -203,8 +219,6 @@ void BM_Startup(benchmark::State& state) {
     }
     state.SetIterationTime(plain_ready / 1000.0);
   }
-  std::error_code ec;
-  fs::remove_all(branded, ec);
 
   const Phases& bare = phases["1-bare"];
   const Phases& views = phases["2-six-views"];
