@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeDatabase>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
+#include <QTimer>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -16,6 +19,7 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
+#include <cstdio>
 
 #include "HtmlEditor.h"
 
@@ -31,6 +35,56 @@ void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
     flags += ' ';
   }
   flags += flag;
+}
+
+// The application's environment as it was before the engine's set-up
+// changed it for the application object's construction.
+bool g_restore_gl_integration = false;
+QtMessageHandler g_previous_message_handler = nullptr;
+
+// While the application object is built without OpenGL, Qt says once that it
+// could not make the engine's OpenGL context; that is intended here.
+void QuietWithoutOpenGl(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtWarningMsg &&
+      text.contains(QLatin1String("Cannot create platform OpenGL context"))) {
+    return;
+  }
+  if (g_previous_message_handler != nullptr) {
+    g_previous_message_handler(type, context, text);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+  }
+}
+
+// Runs once the application object is built and its event loop turns: the
+// environment goes back to what the user had, so that programs started from
+// here (a browser, the updater) do not inherit the set-up.
+void RestoreEnvironment() {
+  if (g_restore_gl_integration) {
+    qunsetenv("QT_XCB_GL_INTEGRATION");
+  }
+  // Only when nothing (a test harness) has put in a handler of its own since.
+  const QtMessageHandler current = qInstallMessageHandler(g_previous_message_handler);
+  if (current != QuietWithoutOpenGl) {
+    qInstallMessageHandler(current);
+  }
+}
+
+void AfterApplicationCreated() {
+  QTimer::singleShot(0, QCoreApplication::instance(), RestoreEnvironment);
+}
+
+// When the engine draws in software, the views only show the bitmaps it
+// hands over: Qt Quick draws them in software too, and OpenGL (a driver and
+// its compiler, tens of milliseconds and megabytes at start) is not loaded.
+void DrawWithoutOpenGl() {
+  QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+  if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) {
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
+    g_restore_gl_integration = true;
+  }
+  g_previous_message_handler = qInstallMessageHandler(QuietWithoutOpenGl);
+  qAddPreRoutine(AfterApplicationCreated);
 }
 
 // One off-the-record profile serves every editor while any exists.
@@ -173,14 +227,20 @@ void PrepareWebEngineEnvironment() {
   // which exists to sandbox the renderers, only delays the first page, and
   // the editors' few pages draw as fast in software as with a GPU process.
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-  if (!sandboxed || platform.startsWith("offscreen") || platform.startsWith("minimal")) {
+  const bool software =
+      !sandboxed || platform.startsWith("offscreen") || platform.startsWith("minimal");
+  if (software) {
     AppendChromiumFlag(flags, "--disable-gpu");
   }
   if (!sandboxed) {
     AppendChromiumFlag(flags, "--no-zygote");
   }
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  if (software) {
+    DrawWithoutOpenGl();
+  } else {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  }
   // The editors' and the preview's pages and pictures come from the program
   // itself.
   for (const char* name : {kEditorScheme, kPreviewScheme}) {

@@ -19,8 +19,9 @@ class EditorPage;
 
 // Sets up the process for the web engine behind the editors: all views share
 // one renderer process, the sandbox is off when running as root (it cannot
-// start there), and without a real display the GPU stays unused. Call once in
-// main() before the QApplication is created.
+// start there), and without the sandbox or a real display the pages and the
+// views draw in software, without loading OpenGL. Call once in main() before
+// the QApplication is created.
 void PrepareWebEngineEnvironment();
 
 // The off-the-record profile every web view of the program shares; the
