@@ -11,7 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   p7zip-full
-  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev qt6-image-formats-plugins libgl-dev
+  qt6-base-dev qt6-declarative-dev qt6-webengine-dev qt6-webchannel-dev
+  qt6-image-formats-plugins libgl-dev
   qt6-webengine-dev-tools hunspell-en-us
   xvfb xauth fonts-liberation fonts-dejavu-core
   desktop-file-utils
