@@ -300,9 +300,9 @@ void TfrmMain::FormShow() {
     FocusStepField();
   }
   FormResize();
-  // Once the window is on screen: a letter left by a window that ended
-  // without saving it, then the letter named on the command line.
-  CallAfterFirstPaint(this, [this] {
+  // Once the window is up: a letter left by a window that ended without
+  // saving it, then the letter named on the command line.
+  QTimer::singleShot(0, this, [this] {
     Guarded([this] { session_->OfferRecovery(); });
     if (!letterToOpen_.isEmpty()) {
       Guarded([this] { session_->OpenGiven(letterToOpen_); });
