@@ -93,7 +93,9 @@ int main(int argc, char** argv) {
     window.btnNextClick();
   }
 
-  // The preview of each template, on a larger window.
+  // The preview of each template, on a larger window, wholly on the screen:
+  // what lies off the screen does not show in a grab.
+  window.move(window.screen()->availableGeometry().topLeft());
   window.resize(1200, 900);
   for (int index = 0; index < window.cbxTemplates->count(); ++index) {
     window.cbxTemplates->setCurrentIndex(index);
